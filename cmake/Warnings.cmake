@@ -1,0 +1,23 @@
+# Warnings and sanitizers shared by every target of the project.
+add_library(tesselo_build_flags INTERFACE)
+if(MSVC)
+    target_compile_options(tesselo_build_flags INTERFACE /W4 /utf-8)
+    if(TESSELO_WERROR)
+        target_compile_options(tesselo_build_flags INTERFACE /WX)
+    endif()
+else()
+    target_compile_options(tesselo_build_flags INTERFACE
+        -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wold-style-cast
+        -Wcast-align -Woverloaded-virtual -Wnull-dereference -Wimplicit-fallthrough)
+    if(TESSELO_WERROR)
+        target_compile_options(tesselo_build_flags INTERFACE -Werror)
+    endif()
+    if(TESSELO_SANITIZE)
+        target_compile_options(tesselo_build_flags INTERFACE
+            -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+        target_link_options(tesselo_build_flags INTERFACE -fsanitize=address,undefined)
+    endif()
+endif()
+target_compile_definitions(tesselo_build_flags INTERFACE
+    QT_NO_CAST_FROM_ASCII QT_NO_CAST_TO_ASCII QT_NO_NARROWING_CONVERSIONS_IN_CONNECT
+    QT_DISABLE_DEPRECATED_UP_TO=0x060400)

@@ -1,0 +1,22 @@
+#include "common/AppPath.h"
+
+#include <QCoreApplication>
+
+namespace {
+QString& appPathOverride() {
+    static QString path;
+    return path;
+}
+} // namespace
+
+QString AppPath() {
+    if (!appPathOverride().isEmpty())
+        return appPathOverride();
+    return QCoreApplication::applicationDirPath();
+}
+
+void SetAppPathForTesting(const QString& path) { appPathOverride() = path; }
+
+QString DataDirPath() { return AppPath() + QStringLiteral("/Data"); }
+QString SlotFilePath() { return AppPath() + QStringLiteral("/Data/SetUp.FIL"); }
+QString OptionsFilePath() { return AppPath() + QStringLiteral("/Data/DataBase.FIL"); }

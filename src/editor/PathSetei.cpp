@@ -1,0 +1,4 @@
+#include "launcher/Main.h"
+
+// Placeholder until the slot editor lands.
+void Main::Path_Setei_Click() {}

@@ -1,0 +1,85 @@
+#include "launcher/Look.h"
+
+#include "common/Twips.h"
+
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QPainter>
+#include <QTranslator>
+
+namespace {
+const QString PGothic = QStringLiteral("ＭＳ Ｐゴシック");
+}
+
+void InstallJapaneseUi() {
+    static bool installed = false;
+    if (installed || !qApp)
+        return;
+    installed = true;
+    QFont::insertSubstitutions(PGothic, {QStringLiteral("MS PGothic"),
+                                         QStringLiteral("IPAPGothic"),
+                                         QStringLiteral("IPA Pゴシック")});
+    auto* translator = new QTranslator(qApp);
+    if (translator->load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
+                         QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(translator);
+    else
+        delete translator;
+}
+
+QFont PGothicFont(qreal pointSize, bool bold, bool italic) {
+    QFont font(PGothic);
+    font.setPointSizeF(pointSize);
+    font.setBold(bold);
+    font.setItalic(italic);
+    return font;
+}
+
+QImage ProgramIconImage(int size) {
+    // Five tiles stacked like the launcher's slots, each with its picture square at the right.
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.scale(size / 32.0, size / 32.0);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0x1f, 0x3a, 0x68));
+    p.drawRoundedRect(QRectF(0.5, 0.5, 31, 31), 5, 5);
+    const QColor tiles[] = {QColor(0xf2, 0x6b, 0x3a), QColor(0xf7, 0xb5, 0x2c),
+                            QColor(0x5c, 0xc2, 0x6e), QColor(0x3d, 0xa5, 0xd9),
+                            QColor(0xb0, 0x7c, 0xe0)};
+    for (int i = 0; i < 5; ++i) {
+        const qreal y = 3 + i * 5.4;
+        p.setBrush(QColor(255, 255, 255, 220));
+        p.drawRoundedRect(QRectF(4, y + 1.2, 16, 2.4), 1, 1);
+        p.setBrush(tiles[i]);
+        p.drawRoundedRect(QRectF(22, y, 6.5, 4.6), 1.2, 1.2);
+    }
+    return image;
+}
+
+QIcon ProgramIcon() {
+    QIcon icon;
+    for (int size : {16, 24, 32, 48, 64})
+        icon.addPixmap(QPixmap::fromImage(ProgramIconImage(size)));
+    return icon;
+}
+
+Qt::WindowFlags FixedWindowFlags() {
+    return Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
+}
+
+LineControl::LineControl(QWidget* parent, int x1, int x2, int y, QPalette::ColorGroup group,
+                         QPalette::ColorRole role)
+    : QWidget(parent), group_(group), role_(role) {
+    // A line is drawing, not a control: clicks on it go to the window behind.
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setGeometry(twips(x1), twips(y), twips(x2) - twips(x1), 1);
+}
+
+void LineControl::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.fillRect(rect(), palette().color(group_, role_));
+}

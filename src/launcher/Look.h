@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QFont>
+#include <QIcon>
+#include <QPalette>
+#include <QWidget>
+
+// The program's look, shared by all of its windows.
+
+// Japanese standard buttons and the Japanese UI font. Safe to call more than once.
+void InstallJapaneseUi();
+
+// "ＭＳ Ｐゴシック" with the Japanese character set; where the face is missing it maps to
+// IPA P Gothic.
+QFont PGothicFont(qreal pointSize, bool bold, bool italic);
+
+// The 32 x 32 program icon, drawn by the program itself.
+QImage ProgramIconImage(int size = 32);
+QIcon ProgramIcon();
+
+// Window flags for a fixed-size window without a maximize box.
+Qt::WindowFlags FixedWindowFlags();
+
+// A one-pixel horizontal line from x1 to x2 (twips) at height y, in a system colour.
+class LineControl : public QWidget {
+    Q_OBJECT
+public:
+    LineControl(QWidget* parent, int x1, int x2, int y, QPalette::ColorGroup group,
+                QPalette::ColorRole role);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QPalette::ColorGroup group_;
+    QPalette::ColorRole role_;
+};

@@ -1,0 +1,3 @@
+#include "platform/ProcessStarter.h"
+// Placeholder.
+Outcome SystemProcessStarter::start(const QString&) { return Outcome::failure(QString()); }

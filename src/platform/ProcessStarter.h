@@ -1,0 +1,21 @@
+#pragma once
+
+#include "common/Outcome.h"
+
+#include <QString>
+
+// Starts a slot's program from its command line, without waiting for it.
+class ProcessStarter {
+public:
+    virtual ~ProcessStarter() = default;
+    virtual Outcome start(const QString& commandLine) = 0;
+};
+
+// The operating system's process start. On Linux: a command line that names an existing file
+// starts exactly that file with no arguments; otherwise it is split into program and arguments
+// by the usual quoting rules. Never through a shell; the program is detached in its own
+// session. On Windows: the command line goes unchanged to the system, window shown normally.
+class SystemProcessStarter final : public ProcessStarter {
+public:
+    Outcome start(const QString& commandLine) override;
+};

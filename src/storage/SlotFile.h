@@ -1,0 +1,54 @@
+#pragma once
+
+#include "common/AppPath.h"
+#include "common/Outcome.h"
+#include "common/SlotRecord.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QIODevice>
+#include <memory>
+
+// The slot file: five fixed-length records, record n at offset (n - 1) * 500. Each record
+// holds Name, ProgramPath and ImagePath in this order, each a 2-byte little-endian byte count
+// followed by that many bytes of code page 932 text, then filler up to 500 bytes.
+inline constexpr int SlotCount = 5;
+inline constexpr int SlotRecordLength = 500;
+inline constexpr int SlotTextCapacity = SlotRecordLength - 3 * 2; // 494 bytes for the texts
+
+// Decodes one record from the bytes found at its place in the file: 500 bytes, or fewer when
+// the file ends inside the record. Never reads outside `bytes`.
+SlotRecord DecodeSlotRecord(QByteArrayView bytes);
+
+// Encodes a record into exactly 500 bytes, zero filled. Fails, naming the slot and the field,
+// when a text holds a character that code page 932 cannot represent or the three texts need
+// more than 494 bytes.
+Outcome EncodeSlotRecord(int slot, const SlotRecord& record, QByteArray& out);
+
+// The one open handle through which every slot read and write of the program goes.
+class SlotFile {
+public:
+    SlotFile();
+    ~SlotFile();
+    SlotFile(const SlotFile&) = delete;
+    SlotFile& operator=(const SlotFile&) = delete;
+
+    // Opens the file for reading and writing, creating it empty when it does not exist.
+    // The Data directory is never created.
+    Outcome OpenSlotFile(const QString& path = SlotFilePath());
+    // Tests hand in a device of their own, for example one that fails after N bytes.
+    Outcome OpenSlotDevice(std::unique_ptr<QIODevice> device);
+
+    // Empties `record`, then reads record n (1 to 5) into it. A record past the end of the
+    // file reads as three empty texts.
+    Outcome ReadSlot(int n, SlotRecord& record);
+    // Writes record n, extending the file when needed. When it returns success the bytes have
+    // reached the operating system. On failure nothing is written.
+    Outcome WriteSlot(int n, const SlotRecord& record);
+    void CloseSlotFile();
+
+    bool isOpen() const;
+
+private:
+    std::unique_ptr<QIODevice> device_;
+};
