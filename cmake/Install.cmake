@@ -1,0 +1,1 @@
+# Installation: the portable program folder, a desktop entry and the icon.
