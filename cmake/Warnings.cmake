@@ -18,6 +18,9 @@ else()
         target_link_options(tesselo_build_flags INTERFACE -fsanitize=address,undefined)
     endif()
 endif()
-target_compile_definitions(tesselo_build_flags INTERFACE
+# The program's own code spells out every conversion between bytes and text; tests may be terse.
+add_library(tesselo_product_flags INTERFACE)
+target_link_libraries(tesselo_product_flags INTERFACE tesselo_build_flags)
+target_compile_definitions(tesselo_product_flags INTERFACE
     QT_NO_CAST_FROM_ASCII QT_NO_CAST_TO_ASCII QT_NO_NARROWING_CONVERSIONS_IN_CONNECT
     QT_DISABLE_DEPRECATED_UP_TO=0x060400)
