@@ -76,6 +76,8 @@ LineControl::LineControl(QWidget* parent, int x1, int x2, int y, QPalette::Color
     : QWidget(parent), group_(group), role_(role) {
     // A line is drawing, not a control: clicks on it go to the window behind.
     setAttribute(Qt::WA_TransparentForMouseEvents);
+    // Lines are drawn on the window itself, beneath every control that crosses them.
+    lower();
     setGeometry(twips(x1), twips(y), twips(x2) - twips(x1), 1);
 }
 
