@@ -93,6 +93,17 @@ private:
     Outcome saveOptionsAtShutdown();
     void endProgram();
 
+    // Program launch (MainLaunch.cpp).
+    void collapsePicture(PictureBox& picture);
+    void repaintMoved(const QRect& before, const QRect& after);
+    void closeAfterLaunch();
+    void waitForSecondAfterNext();
+
+    // Menu commands (MainMenu.cpp).
+    // Flips the item's check mark, stores it in `value` and saves the options. A failed save
+    // is reported and undone; returns whether the change stands.
+    bool toggleOption(QAction* item, qint16& value);
+
     std::unique_ptr<MessageBoxes> ownedMessages_;
     std::unique_ptr<ModalRunner> ownedModal_;
     std::unique_ptr<ProcessStarter> ownedProcesses_;
