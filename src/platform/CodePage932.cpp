@@ -35,20 +35,24 @@ std::optional<QByteArray> encodeStrict(QStringView text) {
     return bytes;
 }
 
-std::optional<QString> decodeStrict(QByteArrayView bytes) {
-    if (bytes.isEmpty())
-        return QString();
-    const int length = int(bytes.size());
-    const int size =
-        MultiByteToWideChar(CodePage, MB_ERR_INVALID_CHARS, bytes.data(), length, nullptr, 0);
-    if (size <= 0)
-        return std::nullopt;
-    QString text(size, Qt::Uninitialized);
-    if (MultiByteToWideChar(CodePage, MB_ERR_INVALID_CHARS, bytes.data(), length,
-                            reinterpret_cast<wchar_t*>(text.data()), size) != size)
-        return std::nullopt;
-    return text;
-}
+// Decodes one piece of text after another.
+class StrictDecoder {
+public:
+    std::optional<QString> operator()(QByteArrayView bytes) const {
+        if (bytes.isEmpty())
+            return QString();
+        const int length = int(bytes.size());
+        const int size =
+            MultiByteToWideChar(CodePage, MB_ERR_INVALID_CHARS, bytes.data(), length, nullptr, 0);
+        if (size <= 0)
+            return std::nullopt;
+        QString text(size, Qt::Uninitialized);
+        if (MultiByteToWideChar(CodePage, MB_ERR_INVALID_CHARS, bytes.data(), length,
+                                reinterpret_cast<wchar_t*>(text.data()), size) != size)
+            return std::nullopt;
+        return text;
+    }
+};
 
 #else
 
@@ -65,15 +69,26 @@ std::optional<QByteArray> encodeStrict(QStringView text) {
     return bytes;
 }
 
-std::optional<QString> decodeStrict(QByteArrayView bytes) {
-    QStringDecoder decoder(CodecName, QStringConverter::Flag::Stateless);
-    if (!decoder.isValid())
-        return std::nullopt;
-    QString text = decoder.decode(bytes);
-    if (decoder.hasError())
-        return std::nullopt;
-    return text;
-}
+// Decodes one piece of text after another with one converter: opening an ICU converter costs
+// far more than decoding a short text.
+class StrictDecoder {
+public:
+    std::optional<QString> operator()(QByteArrayView bytes) {
+        if (!decoder_.isValid())
+            return std::nullopt;
+        QString text = decoder_.decode(bytes);
+        if (decoder_.hasError()) {
+            // resetState() does not bring an ICU converter back from an error; a new one
+            // starts clean.
+            decoder_ = QStringDecoder(CodecName, QStringConverter::Flag::Stateless);
+            return std::nullopt;
+        }
+        return text;
+    }
+
+private:
+    QStringDecoder decoder_{CodecName, QStringConverter::Flag::Stateless};
+};
 
 #endif
 
@@ -86,7 +101,7 @@ bool isTrailByte(uchar b) {
 
 // The slow path for bytes that do not decode as a whole: one character at a time, each
 // undecodable one becoming U+FFFD, so a damaged name still shows what can be shown.
-QString decodeByCharacter(QByteArrayView bytes) {
+QString decodeByCharacter(QByteArrayView bytes, StrictDecoder& decodeStrict) {
     QString text;
     qsizetype i = 0;
     while (i < bytes.size()) {
@@ -107,14 +122,15 @@ std::optional<QByteArray> EncodeCodePage932(QStringView text) {
     if (!bytes)
         return std::nullopt;
     // A character stored as a look-alike would come back as a different text.
-    const std::optional<QString> back = decodeStrict(*bytes);
+    const std::optional<QString> back = StrictDecoder()(*bytes);
     if (!back || *back != text)
         return std::nullopt;
     return bytes;
 }
 
 QString DecodeCodePage932(QByteArrayView bytes) {
+    StrictDecoder decodeStrict;
     if (std::optional<QString> text = decodeStrict(bytes))
         return *text;
-    return decodeByCharacter(bytes);
+    return decodeByCharacter(bytes, decodeStrict);
 }
