@@ -43,7 +43,8 @@ public:
     // file reads as three empty texts.
     Outcome ReadSlot(int n, SlotRecord& record);
     // Writes record n, extending the file when needed. When it returns success the bytes have
-    // reached the operating system. On failure nothing is written.
+    // reached the operating system. A refused record (see EncodeSlotRecord) writes nothing; a
+    // failing device may have taken part of the record before it failed.
     Outcome WriteSlot(int n, const SlotRecord& record);
     void CloseSlotFile();
 
