@@ -19,13 +19,14 @@ struct StoredOptions {
 // Reads the first two fields. Fields end at a comma or a line end; empty lines before a field
 // are skipped and spaces around a number are ignored. Anything after the second field is
 // ignored. A field that is not a plain decimal integer in -32768..32767 is refused.
+// Tabs count as spaces, and a number may carry a leading '+' as well as a '-'.
 std::optional<StoredOptions> ParseOptions(QByteArrayView text);
 
 // The exact bytes the program writes, for example "0,-1\r\n".
 QByteArray FormatOptions(const StoredOptions& options);
 
 // Reads the options file into Module1::SoftClose and Module1::SoundEffects. On failure the two
-// values are left as they were.
+// values are left as they were. Only the first 64 KiB are read; the two fields must lie in it.
 Outcome LoadOptions(const QString& path = OptionsFilePath());
 
 // Replaces the options file with Module1::SoftClose and Module1::SoundEffects, atomically: the
