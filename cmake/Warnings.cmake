@@ -8,7 +8,7 @@ if(MSVC)
 else()
     target_compile_options(tesselo_build_flags INTERFACE
         -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wold-style-cast
-        -Wcast-align -Woverloaded-virtual -Wnull-dereference -Wimplicit-fallthrough)
+        -Wcast-align -Woverloaded-virtual -Wimplicit-fallthrough)
     if(TESSELO_WERROR)
         target_compile_options(tesselo_build_flags INTERFACE -Werror)
     endif()
