@@ -1,11 +1,21 @@
 #pragma once
 
+#include <QByteArray>
 #include <QFileInfo>
 #include <QStringList>
 
 // What this system calls drives: the drive letters on Windows ("C:/"); on Linux the root
 // directory first, then the mounted volumes a person browses, without pseudo file systems.
 QStringList ListDrives();
+
+// The drive of `drives` that holds `path`: the longest drive root that `path` lies under
+// (ignoring case on Windows); the first drive when none does.
+QString DriveOfPath(const QString& path, const QStringList& drives);
+
+// Whether a Linux mount is a volume a person browses: not a kernel or container file system,
+// not a snap image, nothing below /proc, /sys, /dev, /run (except /run/media, where removable
+// media land on some systems), /snap or /boot.
+bool IsBrowsedVolume(const QString& rootPath, const QByteArray& fileSystemType);
 
 // Files the file chooser leaves out: hidden files, and system files on Windows.
 bool IsHiddenOrSystemFile(const QFileInfo& file);
