@@ -1,0 +1,35 @@
+#include "chooser/ClassicDialog.h"
+
+#include "common/Twips.h"
+#include "launcher/Look.h"
+
+#include <QKeyEvent>
+#include <QPushButton>
+
+ClassicDialog::ClassicDialog(const QString& name, const QString& caption, int width, int height,
+                             QWidget* parent)
+    : QDialog(parent, FixedWindowFlags() | Qt::Dialog) {
+    setObjectName(name);
+    setWindowTitle(caption);
+    setWindowIcon(ProgramIcon());
+    setFixedSize(twips(width), twips(height));
+}
+
+QPushButton* ClassicDialog::addButton(const QString& name, const QString& caption,
+                                      const QRect& geometry) {
+    auto* button = new QPushButton(caption, this);
+    button->setObjectName(name);
+    button->setGeometry(geometry);
+    // A dialog's buttons press themselves on Enter unless told otherwise.
+    button->setAutoDefault(false);
+    button->setDefault(false);
+    return button;
+}
+
+void ClassicDialog::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
