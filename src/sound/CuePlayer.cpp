@@ -1,7 +1,35 @@
 #include "sound/CuePlayer.h"
-// Placeholder.
-QString CueRelativePath(SoundCue) { return {}; }
-CuePlayer::CuePlayer(SoundDevice& device, std::function<bool()> soundOn) : device_(device), soundOn_(std::move(soundOn)) {}
-void CuePlayer::OpenSoundDevice() {}
-void CuePlayer::PlaySoundCue(SoundCue) {}
-void CuePlayer::CloseSoundDevice() {}
+
+#include "common/AppPath.h"
+
+QString CueRelativePath(SoundCue cue) {
+    switch (cue) {
+    case SoundCue::StartupCue:
+        return QStringLiteral("Data/Sound/RUN_Kidou.wav");
+    case SoundCue::LaunchCue:
+        return QStringLiteral("Data/Sound/EXE_KIDOU.wav");
+    case SoundCue::ButtonCue:
+        return QStringLiteral("Data/Sound/Button_Kouka.wav");
+    case SoundCue::VersionCue:
+        return QStringLiteral("Data/Sound/Vasion_Hyouji.wav");
+    }
+    return {};
+}
+
+CuePlayer::CuePlayer(SoundDevice& device, std::function<bool()> soundOn)
+    : device_(device), soundOn_(std::move(soundOn)) {}
+
+void CuePlayer::OpenSoundDevice() {
+    device_.open();
+}
+
+void CuePlayer::PlaySoundCue(SoundCue cue) {
+    // The check mark is read now, not remembered: a toggle's own cue follows the new state.
+    if (!soundOn_ || !soundOn_())
+        return;
+    device_.play(AppPath() + QLatin1Char('/') + CueRelativePath(cue));
+}
+
+void CuePlayer::CloseSoundDevice() {
+    device_.close();
+}
