@@ -1,0 +1,186 @@
+#include "WindowProbe.h"
+
+#include <xcb/xcb.h>
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <fstream>
+#include <memory>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr auto MapTimeout = std::chrono::seconds(30);
+
+template <typename T> using Reply = std::unique_ptr<T, decltype(&std::free)>;
+
+long residentKiB(int pid) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmRSS:", 0) == 0)
+            return std::strtol(line.c_str() + 6, nullptr, 10);
+    return -1;
+}
+
+// The caller's environment, with the program forced onto the X display.
+std::vector<char*> childEnvironment() {
+    static std::string platform = "QT_QPA_PLATFORM=xcb";
+    std::vector<char*> env;
+    for (char** e = environ; *e; ++e)
+        if (std::strncmp(*e, "QT_QPA_PLATFORM=", 16) != 0)
+            env.push_back(*e);
+    env.push_back(platform.data());
+    env.push_back(nullptr);
+    return env;
+}
+
+void endProgram(int pid) {
+    kill(pid, SIGKILL);
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+}
+
+} // namespace
+
+WindowProbe::WindowProbe() {
+    connection_ = xcb_connect(nullptr, nullptr);
+    if (xcb_connection_has_error(connection_))
+        return;
+    xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data;
+    root_ = screen->root;
+    const uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+    xcb_change_window_attributes(connection_, root_, XCB_CW_EVENT_MASK, &mask);
+    const char name[] = "_NET_WM_PID";
+    const Reply<xcb_intern_atom_reply_t> atom(
+        xcb_intern_atom_reply(connection_, xcb_intern_atom(connection_, 0, sizeof(name) - 1, name),
+                              nullptr),
+        &std::free);
+    pidAtom_ = atom ? atom->atom : 0;
+    xcb_flush(connection_);
+}
+
+WindowProbe::~WindowProbe() {
+    xcb_disconnect(connection_);
+}
+
+bool WindowProbe::isConnected() const {
+    return xcb_connection_has_error(connection_) == 0 && pidAtom_ != 0;
+}
+
+int WindowProbe::windowPid(unsigned window) {
+    const Reply<xcb_get_property_reply_t> reply(
+        xcb_get_property_reply(
+            connection_,
+            xcb_get_property(connection_, 0, window, pidAtom_, XCB_ATOM_CARDINAL, 0, 1), nullptr),
+        &std::free);
+    if (!reply || reply->format != 32 || xcb_get_property_value_length(reply.get()) != 4)
+        return -1;
+    return int(*static_cast<const uint32_t*>(xcb_get_property_value(reply.get())));
+}
+
+bool WindowProbe::measure(const std::string& program, int width, int height, int settleMs,
+                          Sample& sample, std::string& error) {
+    // Events left over from the previous run must not be taken for this one.
+    while (Reply<xcb_generic_event_t>(xcb_poll_for_event(connection_), &std::free)) {
+    }
+
+    std::vector<char*> env = childEnvironment();
+    std::string path = program;
+    char* argv[] = {path.data(), nullptr};
+    // The programs' chatter would only get in the way of the table.
+    posix_spawn_file_actions_t quiet;
+    posix_spawn_file_actions_init(&quiet);
+    posix_spawn_file_actions_addopen(&quiet, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_adddup2(&quiet, 1, 2);
+    const auto started = Clock::now();
+    pid_t pid = 0;
+    const int failed = posix_spawn(&pid, path.c_str(), &quiet, nullptr, argv, env.data());
+    posix_spawn_file_actions_destroy(&quiet);
+    if (failed) {
+        error = "cannot start " + program + ": " + std::strerror(failed);
+        return false;
+    }
+
+    unsigned window = 0;
+    Clock::time_point mapped;
+    bool ended = false;
+    if (!waitForMappedWindow(pid, window, mapped, ended, error)) {
+        if (!ended)
+            endProgram(pid);
+        return false;
+    }
+    sample.msToMapped = std::chrono::duration<double, std::milli>(mapped - started).count();
+
+    const Reply<xcb_get_geometry_reply_t> geometry(
+        xcb_get_geometry_reply(connection_, xcb_get_geometry(connection_, window), nullptr),
+        &std::free);
+    if (!geometry || geometry->width != width || geometry->height != height) {
+        error = "the first window of " + program + " is " +
+                (geometry ? std::to_string(geometry->width) + "x" + std::to_string(geometry->height)
+                          : std::string("gone")) +
+                ", not the expected " + std::to_string(width) + "x" + std::to_string(height) +
+                " (a start-up failure message?)";
+        endProgram(pid);
+        return false;
+    }
+
+    std::this_thread::sleep_for(std::chrono::milliseconds(settleMs));
+    sample.residentKiB = residentKiB(pid);
+    endProgram(pid);
+    if (sample.residentKiB < 0) {
+        error = program + " ended before its memory could be read";
+        return false;
+    }
+    return true;
+}
+
+// Waits for the MapNotify of a top-level window that belongs to `pid`; `mapped` is when the
+// event arrived, before the look-ups that tell whose window it is. `ended` tells that the
+// program ended (and has been waited for) without showing a window.
+bool WindowProbe::waitForMappedWindow(int pid, unsigned& window, TimePoint& mapped, bool& ended,
+                                      std::string& error) {
+    const auto deadline = Clock::now() + MapTimeout;
+    const int fd = xcb_get_file_descriptor(connection_);
+    while (Clock::now() < deadline) {
+        while (Reply<xcb_generic_event_t> event{xcb_poll_for_event(connection_), &std::free}) {
+            if ((event->response_type & 0x7f) != XCB_MAP_NOTIFY)
+                continue;
+            const auto arrived = Clock::now();
+            const auto* map = reinterpret_cast<const xcb_map_notify_event_t*>(event.get());
+            // Pop-ups bypass the window manager and are never a program's main window.
+            if (map->event != root_ || map->override_redirect || windowPid(map->window) != pid)
+                continue;
+            window = map->window;
+            mapped = arrived;
+            return true;
+        }
+        if (xcb_connection_has_error(connection_)) {
+            error = "lost the X display";
+            return false;
+        }
+        int status = 0;
+        if (waitpid(pid, &status, WNOHANG) == pid) {
+            ended = true;
+            error = "the program ended before it showed a window";
+            return false;
+        }
+        pollfd wait{fd, POLLIN, 0};
+        poll(&wait, 1, 50);
+    }
+    error = "no window within 30 seconds";
+    return false;
+}
