@@ -43,6 +43,8 @@ Main::Main(Seams seams, QWidget* parent)
 
 Main::~Main() {
     // Normally Form_Unload or the close-after-launch path has released these already.
+    if (unloaded_ || ending_)
+        return;
     cues_.CloseSoundDevice();
     slotFile_.CloseSlotFile();
 }
@@ -88,11 +90,11 @@ void Main::buildControls() {
         const int line2Start = i == 5 ? 2400 : 2280;
         const int line1Y = i == 5 ? 6795 : 1500 + d;
         const int line2Y = i == 5 ? 6780 : 1485 + d;
-        Line1[i] = new LineControl(this, line1Start, 3480, line1Y, QPalette::Active,
-                                   QPalette::Base);
+        Line1[i] =
+            new LineControl(this, line1Start, 3480, line1Y, QPalette::Active, QPalette::Base);
         Line1[i]->setObjectName(QStringLiteral("Line1_") + n);
-        Line2[i] = new LineControl(this, line2Start, 3480, line2Y, QPalette::Inactive,
-                                   QPalette::Mid);
+        Line2[i] =
+            new LineControl(this, line2Start, 3480, line2Y, QPalette::Inactive, QPalette::Mid);
         Line2[i]->setObjectName(QStringLiteral("Line2_") + n);
     }
     // The buttons are the only controls that take the focus, in slot order.
@@ -237,7 +239,8 @@ Outcome Main::saveOptionsAtShutdown() {
     const Outcome saved = SaveOptions();
     if (saved)
         return saved;
-    return Outcome::failure(QStringLiteral("設定を保存できませんでした。\n%1").arg(saved.message()));
+    return Outcome::failure(
+        QStringLiteral("設定を保存できませんでした。\n%1").arg(saved.message()));
 }
 
 Outcome Main::ShowSlot(int index, const SlotRecord& record) {
