@@ -2,6 +2,7 @@
 
 #include "common/Twips.h"
 
+#include <QFileInfo>
 #include <QImageReader>
 #include <QMouseEvent>
 
@@ -16,6 +17,10 @@ Outcome LoadPictureFile(const QString& path, QSize size, qreal devicePixelRatio,
         out = QPixmap();
         return Outcome::success();
     }
+    // Only a regular file can be a picture: opening a FIFO would block until someone writes to
+    // it, and a device such as /dev/zero never ends.
+    if (!QFileInfo(path).isFile())
+        return Outcome::failure(QStringLiteral("%1: not a file").arg(path));
     QImageReader reader(path);
     reader.setAutoTransform(true);
     const QSize declared = reader.size();
@@ -78,8 +83,8 @@ void PictureBox::applyGeometry() {
 Outcome PictureBox::LoadPicture(const QString& path) {
     QPixmap loaded;
     // Decode for the design size of the frame; the collapse animation only ever shrinks it.
-    const Outcome outcome = LoadPictureFile(path, twipsRect(0, 0, 960, 960).size(),
-                                            devicePixelRatioF(), loaded);
+    const Outcome outcome =
+        LoadPictureFile(path, twipsRect(0, 0, 960, 960).size(), devicePixelRatioF(), loaded);
     if (outcome)
         setPicture(loaded);
     return outcome;
