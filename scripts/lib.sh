@@ -40,13 +40,14 @@ configure() {
     cmake -S "$ROOT" -B "$dir" -G Ninja "$@"
 }
 
-# build BUILD_DIR [TARGET...]: builds the given targets, or everything.
+# build BUILD_DIR [TARGET...]: builds the given targets, or everything. Goes on past a failed
+# target so that one breakage does not hide others; fails if any target failed.
 build() {
     local dir=$ROOT/$1 targets=()
     shift
     (($#)) && targets=(--target "$@")
     say "building ${*:-everything} in $dir"
-    cmake --build "$dir" --parallel "$(nproc)" "${targets[@]}"
+    cmake --build "$dir" --parallel "$(nproc)" "${targets[@]}" -- -k 0
 }
 
 # Makes sure a sound server answers, so the sound cues have somewhere to go: starts a user
