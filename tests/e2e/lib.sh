@@ -26,7 +26,8 @@ xvfb_start() {
         fi
         sleep 0.05
     done
-    export DISPLAY=":$(head -n 1 "$dir/display")"
+    DISPLAY=":$(head -n 1 "$dir/display")"
+    export DISPLAY
     rm -rf "$dir"
 }
 
@@ -112,6 +113,7 @@ process_wait_exit() {
 }
 
 # Compares a file's bytes with the bytes printf makes of FORMAT; reports both on a mismatch.
+# shellcheck disable=SC2059 # the format is the point: it spells the expected bytes
 file_has_bytes() {
     local file=$1 format=$2
     if ! cmp -s "$file" <(printf -- "$format"); then
@@ -126,14 +128,16 @@ file_has_bytes() {
 # The launcher's window is 310 x 482 pixels; the message boxes, also titled "TESSELO", are not.
 LAUNCHER_SIZE=310x482
 
-# Waits at most SECONDS for a visible window of PID titled NAME (a regular expression) whose
-# size is (OP "=") or is not (OP "!=") SIZE, and prints its id.
-window_wait_sized() {
-    local pid=$1 name=$2 op=$3 size=$4 seconds=${5:-20} deadline wid
+# Waits at most SECONDS for a visible window of PID titled NAME (a regular expression) that is
+# the launcher (KIND "launcher": its size) or is not (KIND "other"), and prints its id.
+window_wait_kind() {
+    local pid=$1 name=$2 kind=$3 seconds=${4:-20} deadline wid is
     deadline=$((SECONDS + seconds))
     while ((SECONDS < deadline)); do
         for wid in $(window_wait "$name" "$pid" $((deadline - SECONDS)) 2>/dev/null); do
-            if [ "$(window_size "$wid")" "$op" "$size" ]; then
+            is=other
+            [ "$(window_size "$wid")" = "$LAUNCHER_SIZE" ] && is=launcher
+            if [ "$is" = "$kind" ]; then
                 echo "$wid"
                 return 0
             fi
@@ -146,13 +150,13 @@ window_wait_sized() {
 # Waits at most SECONDS for the visible launcher window of PID and prints its id. A message box
 # that comes up first is not taken for it.
 launcher_window_wait() {
-    window_wait_sized "$1" '^TESSELO$' = "$LAUNCHER_SIZE" "${2:-20}"
+    window_wait_kind "$1" '^TESSELO$' launcher "${2:-20}"
 }
 
 # Waits at most SECONDS for a visible message box of PID (a window titled TITLE that is not
 # the launcher) and prints its id.
 message_box_wait() {
-    window_wait_sized "$1" "^$2\$" != "$LAUNCHER_SIZE" "${3:-20}"
+    window_wait_kind "$1" "^$2\$" other "${3:-20}"
 }
 
 # Scenario frame. e2e_begin skips the scenario (exit 77) when Xvfb is not installed, makes the
