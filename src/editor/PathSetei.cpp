@@ -1,4 +1,15 @@
+#include "editor/SetUp.h"
 #include "launcher/Main.h"
 
-// Placeholder until the slot editor lands.
-void Main::Path_Setei_Click() {}
+void Main::Path_Setei_Click() {
+    cues().PlaySoundCue(SoundCue::ButtonCue);
+    SetUp editor(*this, this);
+    // An editor that could not read the slots would save its blank boxes over them.
+    if (Outcome loaded = editor.Form_Load(); !loaded) {
+        messages().Error(
+            this, QStringLiteral("スロットファイルを読み込めないため、パス設定を開けません。\n%1")
+                      .arg(loaded.message()));
+        return;
+    }
+    modal().exec(editor);
+}

@@ -2,6 +2,7 @@
 // the close box, the preview, the directory list and the drive list, with the result read
 // from the shared chooser state afterwards.
 
+#include "ChooserKit.h"
 #include "TestSeams.h"
 #include "chooser/DirectoryList.h"
 #include "chooser/FileManager.h"
@@ -10,7 +11,6 @@
 
 #include <QComboBox>
 #include <QDir>
-#include <QFile>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
@@ -23,46 +23,6 @@ const QString ButtonCue = u"Button_Kouka.wav"_s;
 const QString Earlier = u"/earlier/choice.bmp"_s;
 
 enum class Way { ClickThenOk, OkWithoutFile, ClickThenClear, ClickThenCancel, ClickThenClose };
-
-void writeText(const QString& path, bool executable = false) {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        qFatal("cannot write %s", qPrintable(path));
-    file.write("#!/bin/sh\nexit 0\n");
-    file.close();
-    if (executable)
-        file.setPermissions(file.permissions() | QFileDevice::ExeOwner | QFileDevice::ExeUser);
-}
-
-QStringList itemTexts(const QListWidget* list) {
-    QStringList texts;
-    for (int row = 0; row < list->count(); ++row)
-        texts << list->item(row)->text();
-    return texts;
-}
-
-QListWidgetItem* findItem(const QListWidget* list, const QString& text) {
-    const QList<QListWidgetItem*> found = list->findItems(text, Qt::MatchExactly);
-    return found.size() == 1 ? found.first() : nullptr;
-}
-
-void clickItem(QListWidget* list, const QString& text) {
-    QListWidgetItem* item = findItem(list, text);
-    QVERIFY2(item, qPrintable(text));
-    list->scrollToItem(item);
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
-}
-
-QColor centreColour(const QPixmap& picture) {
-    const QImage image = picture.toImage();
-    return image.pixelColor(image.width() / 2, image.height() / 2);
-}
-
-bool near(const QColor& a, const QColor& b) {
-    // JPEG keeps colours only roughly.
-    return qAbs(a.red() - b.red()) < 48 && qAbs(a.green() - b.green()) < 48 &&
-           qAbs(a.blue() - b.blue()) < 48;
-}
 
 } // namespace
 
@@ -118,8 +78,8 @@ void FileManagerTest::initTestCase() {
     WritePicture(listed(u".hidden.jpg"_s), "jpg");
     for (const char* name : {"photo.jpe", "xjpe", "anim.gif", "icon.ICO", "notjpeg.txt", "jpeg",
                              "run.EXE", "readme", "data.exe.txt"})
-        writeText(listed(QString::fromLatin1(name)));
-    writeText(listed(u"tool"_s), true);
+        WriteTextFile(listed(QString::fromLatin1(name)));
+    WriteTextFile(listed(u"tool"_s), true);
     QDir(listDir_.path()).mkpath(u"sub.jpg"_s);
     QDir(listDir_.path()).mkpath(u".cache"_s);
     WritePicture(listed(u"sub.jpg/inner.bmp"_s), "bmp");
@@ -128,8 +88,8 @@ void FileManagerTest::initTestCase() {
 
     // The two lists the chooser shows here, for the rows of listsByMode.
     init();
-    openChooser(Module1::ImageMode, 1, [&](FileManager& c) { imageNames_ = itemTexts(c.File1); });
-    openChooser(Module1::FileMode, 1, [&](FileManager& c) { programNames_ = itemTexts(c.File1); });
+    openChooser(Module1::ImageMode, 1, [&](FileManager& c) { imageNames_ = ItemTexts(c.File1); });
+    openChooser(Module1::FileMode, 1, [&](FileManager& c) { programNames_ = ItemTexts(c.File1); });
     cleanup();
 }
 
@@ -228,7 +188,7 @@ void FileManagerTest::waysOut() {
     Module1::ChosenPath = Earlier;
     openChooser(Module1::ImageMode, 1, [&](FileManager& chooser) {
         if (way != Way::OkWithoutFile)
-            clickItem(chooser.File1, u"A.JPG"_s);
+            ClickItem(chooser.File1, u"A.JPG"_s);
         switch (way) {
         case Way::ClickThenOk:
         case Way::OkWithoutFile:
@@ -293,7 +253,7 @@ void FileManagerTest::keysDoNotClose() {
     QFETCH(QString, focus);
     QFETCH(int, key);
     openChooser(Module1::ImageMode, 1, [&](FileManager& chooser) {
-        clickItem(chooser.File1, u"A.JPG"_s);
+        ClickItem(chooser.File1, u"A.JPG"_s);
         auto* target = chooser.findChild<QWidget*>(focus);
         QVERIFY(target);
         target->setFocus();
@@ -385,12 +345,12 @@ void FileManagerTest::previewFollowsClicks() {
     QFETCH(QColor, colour);
     openChooser(mode, 1, [&](FileManager& chooser) {
         for (const QString& name : clicks)
-            clickItem(chooser.File1, name);
+            ClickItem(chooser.File1, name);
         QCOMPARE(Module1::ChosenPath, listed(clicks.last()));
         QCOMPARE(chooser.Load_Image->hasPicture(), colour.isValid());
         if (colour.isValid())
-            QVERIFY2(near(centreColour(chooser.Load_Image->picture()), colour),
-                     qPrintable(centreColour(chooser.Load_Image->picture()).name()));
+            QVERIFY2(ColoursNear(CentreColour(chooser.Load_Image->picture()), colour),
+                     qPrintable(CentreColour(chooser.Load_Image->picture()).name()));
     });
 }
 
@@ -403,21 +363,21 @@ void FileManagerTest::directoryList() {
         QStringList expected{QDir::toNativeSeparators(QDir::rootPath())};
         expected += dirs->path().split(u'/', Qt::SkipEmptyParts);
         expected << u"sub.jpg"_s;
-        QCOMPARE(itemTexts(dirs), expected);
+        QCOMPARE(ItemTexts(dirs), expected);
         QCOMPARE(DirectoryList::entryPath(dirs->currentItem()), dirs->path());
 
         // A real double-click arrives as a click followed by the double-click.
-        const QPoint child = dirs->visualItemRect(findItem(dirs, u"sub.jpg"_s)).center();
+        const QPoint child = dirs->visualItemRect(FindItem(dirs, u"sub.jpg"_s)).center();
         QTest::mouseClick(dirs->viewport(), Qt::LeftButton, {}, child);
         QTest::mouseDClick(dirs->viewport(), Qt::LeftButton, {}, child);
         QCOMPARE(dirs->path(), QDir(sub).canonicalPath());
-        QCOMPARE(itemTexts(chooser.File1), QStringList{u"inner.bmp"_s});
+        QCOMPARE(ItemTexts(chooser.File1), QStringList{u"inner.bmp"_s});
 
         // Enter on the parent goes back up.
         dirs->setCurrentRow(dirs->count() - 2);
         QTest::keyClick(dirs, Qt::Key_Return);
         QCOMPARE(dirs->path(), QDir(listDir_.path()).canonicalPath());
-        QVERIFY(itemTexts(chooser.File1).contains(u"A.JPG"_s));
+        QVERIFY(ItemTexts(chooser.File1).contains(u"A.JPG"_s));
         QVERIFY(chooser.isVisible());
     });
 }
@@ -429,7 +389,7 @@ void FileManagerTest::pickingADrive() {
         chooser.Drive1->addItem(u"test drive"_s, sub);
         chooser.Drive1->setCurrentIndex(chooser.Drive1->count() - 1);
         QCOMPARE(chooser.Dir1->path(), sub);
-        QCOMPARE(itemTexts(chooser.File1), QStringList{u"inner.bmp"_s});
+        QCOMPARE(ItemTexts(chooser.File1), QStringList{u"inner.bmp"_s});
     });
     QVERIFY(rig_->messages.shown.isEmpty());
 }
@@ -455,7 +415,7 @@ void FileManagerTest::unreadableDrive() {
         QCOMPARE(rig_->messages.shown[0].icon, MessageIcon::Error);
         QVERIFY(rig_->messages.shown[0].text.contains(QDir::toNativeSeparators(root)));
         // Still usable.
-        clickItem(chooser.File1, u"A.JPG"_s);
+        ClickItem(chooser.File1, u"A.JPG"_s);
         QTest::mouseClick(chooser.OK, Qt::LeftButton);
     });
     QCOMPARE(Module1::ChosenPath, listed(u"A.JPG"_s));
