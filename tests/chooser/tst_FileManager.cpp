@@ -44,8 +44,6 @@ private slots:
     void keysDoNotClose_data();
     void keysDoNotClose();
     void rootGetsTwoSeparators();
-    void joinsPaths_data();
-    void joinsPaths();
     void previewAtOpening_data();
     void previewAtOpening();
     void previewFollowsClicks_data();
@@ -276,28 +274,6 @@ void FileManagerTest::rootGetsTwoSeparators() {
         QTest::mouseClick(chooser.OK, Qt::LeftButton);
     });
     QCOMPARE(Module1::ChosenPath, twice + u"game"_s);
-}
-
-void FileManagerTest::joinsPaths_data() {
-    QTest::addColumn<QString>("dir");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("path");
-#ifdef Q_OS_WIN
-    QTest::newRow("drive root") << u"C:/"_s << u"GAME.EXE"_s << u"C:\\\\GAME.EXE"_s;
-    QTest::newRow("no file selected") << u"C:/DATA"_s << u""_s << u"C:\\DATA\\"_s;
-    QTest::newRow("subdirectory") << u"C:/Games/X"_s << u"x.exe"_s << u"C:\\Games\\X\\x.exe"_s;
-#else
-    QTest::newRow("root") << u"/"_s << u"game"_s << u"//game"_s;
-    QTest::newRow("no file selected") << u"/home/ann/DATA"_s << u""_s << u"/home/ann/DATA/"_s;
-    QTest::newRow("subdirectory") << u"/opt/x"_s << u"x.exe"_s << u"/opt/x/x.exe"_s;
-#endif
-}
-
-void FileManagerTest::joinsPaths() {
-    QFETCH(QString, dir);
-    QFETCH(QString, name);
-    QFETCH(QString, path);
-    QCOMPARE(JoinChooserPath(dir, name), path);
 }
 
 void FileManagerTest::previewAtOpening_data() {

@@ -10,7 +10,6 @@
 #include "launcher/Main.h"
 #include "platform/CodePage932.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QLineEdit>
 #include <QListWidget>
@@ -42,24 +41,6 @@ QByteArray fileBytes(const std::array<SlotRecord, 6>& records) {
     return bytes;
 }
 
-// A slot file that takes no bytes from a given offset on, like a full disk.
-class FullDiskBuffer : public QBuffer {
-public:
-    FullDiskBuffer(QByteArray* bytes, qint64 fullFrom) : QBuffer(bytes), fullFrom_(fullFrom) {}
-
-protected:
-    qint64 writeData(const char* data, qint64 length) override {
-        if (pos() + length > fullFrom_) {
-            setErrorString(u"disk full"_s);
-            return -1;
-        }
-        return QBuffer::writeData(data, length);
-    }
-
-private:
-    qint64 fullFrom_;
-};
-
 } // namespace
 
 class SetUpTest : public QObject {
@@ -83,7 +64,6 @@ private slots:
     void leavingWithoutSaving_data();
     void leavingWithoutSaving();
     void picturesGoneBeforeSaving();
-    void writeFailure();
 
 private:
     // Opens the editor from the launcher's menu and hands it, shown, to `work`. The chooser,
@@ -102,7 +82,6 @@ private:
     std::array<SlotRecord, 6> saved_;
     std::array<QColor, 6> savedColours_;
     QByteArray savedFile_;
-    QByteArray deviceBytes_;
     std::function<void(FileManager&)> chooserWork_;
 };
 
@@ -475,30 +454,6 @@ void SetUpTest::picturesGoneBeforeSaving() {
              qPrintable(rig_->messages.shown[0].text));
     for (int i = 1; i <= 5; ++i)
         checkLauncherSlot(i, expected[i], i == 3 || i == 5 ? QColor() : savedColours_[i]);
-}
-
-void SetUpTest::writeFailure() {
-    deviceBytes_ = fileBytes(saved_);
-    QVERIFY(launcher_->slotFile().OpenSlotDevice(
-        std::make_unique<FullDiskBuffer>(&deviceBytes_, 2 * 500)));
-    std::array<SlotRecord, 6> expected = saved_;
-    expected[1].Name = u"first"_s;
-    openEditor([&](SetUp& editor) {
-        editor.P_Name[1]->setText(u"first"_s);
-        editor.P_Name[4]->setText(u"fourth"_s);
-        QTest::mouseClick(editor.Coushin, Qt::LeftButton);
-        QVERIFY(editor.isVisible());
-    });
-    launcher_->slotFile().CloseSlotFile();
-    QCOMPARE(deviceBytes_, fileBytes(expected));
-    QCOMPARE(rig_->messages.shown.size(), 1);
-    QCOMPARE(rig_->messages.shown[0].icon, MessageIcon::Error);
-    QVERIFY2(rig_->messages.shown[0].text.contains(u"スロット 3、4、5 は書き込まれていません"_s),
-             qPrintable(rig_->messages.shown[0].text));
-    QVERIFY(rig_->messages.shown[0].text.contains(u"disk full"_s));
-    // The slots saved before the failure are shown; the others stay as they were.
-    for (int i = 1; i <= 5; ++i)
-        checkLauncherSlot(i, expected[i], savedColours_[i]);
 }
 
 QTEST_MAIN(SetUpTest)

@@ -1,11 +1,8 @@
-// The drive list, the drive that holds a path, and which files the chooser leaves out or
-// counts as programs.
+// The drive list and the drive that holds a path.
 
 #include "platform/Drives.h"
 
 #include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -18,8 +15,6 @@ private slots:
     void driveOfPath_data();
     void driveOfPath();
     void listedDrives();
-    void fileKinds_data();
-    void fileKinds();
 };
 
 void DrivesTest::browsedVolumes_data() {
@@ -90,44 +85,6 @@ void DrivesTest::listedDrives() {
     for (const QString& drive : drives)
         QVERIFY2(!drive.startsWith(QStringLiteral("/proc")), qPrintable(drive));
 #endif
-}
-
-void DrivesTest::fileKinds_data() {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<bool>("executable");
-    QTest::addColumn<bool>("hidden");
-    QTest::addColumn<bool>("program");
-#ifdef Q_OS_WIN
-    const bool unixProgram = false;
-#else
-    const bool unixProgram = true;
-#endif
-    QTest::newRow("plain file") << u"notes.txt"_s << false << false << false;
-    QTest::newRow("executable script") << u"tool"_s << true << false << unixProgram;
-    QTest::newRow("exe name without the bit") << u"run.exe"_s << false << false << false;
-#ifndef Q_OS_WIN
-    QTest::newRow("dot file") << u".profile"_s << false << true << false;
-    QTest::newRow("hidden executable") << u".tool"_s << true << true << unixProgram;
-#endif
-}
-
-void DrivesTest::fileKinds() {
-    QFETCH(QString, name);
-    QFETCH(bool, executable);
-    QFETCH(bool, hidden);
-    QFETCH(bool, program);
-    QTemporaryDir dir;
-    QFile file(dir.filePath(name));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("#!/bin/sh\n");
-    file.close();
-    if (executable)
-        QVERIFY(file.setPermissions(file.permissions() | QFileDevice::ExeUser));
-    const QFileInfo info(file.fileName());
-    QCOMPARE(IsHiddenOrSystemFile(info), hidden);
-    QCOMPARE(IsExecutableProgram(info), program);
-    // A directory is never a program, whatever its permissions.
-    QVERIFY(!IsExecutableProgram(QFileInfo(dir.path())));
 }
 
 QTEST_GUILESS_MAIN(DrivesTest)
