@@ -64,6 +64,16 @@ window_gone_wait() {
     done
 }
 
+# Waits at most SECONDS until PID shows more than COUNT windows.
+windows_more_than_wait() {
+    local pid=$1 count=$2 seconds=${3:-10} deadline
+    deadline=$((SECONDS + seconds))
+    until (($(xdotool search --all --onlyvisible --pid "$pid" '' 2>/dev/null | wc -l) > count)); do
+        ((SECONDS >= deadline)) && return 1
+        sleep 0.05
+    done
+}
+
 # Picks a file in the chooser: clicks the first file in the list, presses the down arrow
 # DOWNS times, then "O K". The file list is 3480, 360 twips from the corner, "O K" at 3480,
 # 3960, 2175 x 375.
@@ -82,9 +92,11 @@ choose_file() {
 PROGRAM_PID=$!
 wid=$(launcher_window_wait "$PROGRAM_PID") || fail "the launcher window did not appear"
 
-# The background below slot 5's button; the first menu item is "パス設定".
+# The background below slot 5's button opens the pop-up menu, a window of its own; its first
+# item is "パス設定".
 click_at "$wid" 20 470 3
-xdotool sleep 0.3 key Down Return
+windows_more_than_wait "$PROGRAM_PID" 1 || fail "the pop-up menu did not open"
+xdotool key Down Return
 editor=$(titled_window_wait "$PROGRAM_PID" SetUp) || fail "the editor did not open"
 
 # Slot 1: name box at 240, 720 (3015 x 375 twips), program box at 240, 1200 (3015 x 615),
