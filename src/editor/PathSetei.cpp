@@ -2,6 +2,8 @@
 #include "launcher/Main.h"
 
 void Main::Path_Setei_Click() {
+    if (ending_)
+        return;
     cues().PlaySoundCue(SoundCue::ButtonCue);
     SetUp editor(*this, this);
     // An editor that could not read the slots would save its blank boxes over them.
