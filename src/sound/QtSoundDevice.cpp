@@ -1,88 +1,116 @@
 #include "sound/QtSoundDevice.h"
 
+#include "common/AppPath.h"
+#include "sound/CueBackend.h"
 #include "sound/PlayableWave.h"
 
-#include <QAudioDevice>
 #include <QCoreApplication>
-#include <QHash>
-#include <QMediaDevices>
+#include <QEvent>
+#include <QGuiApplication>
+#include <QLibrary>
 #include <QPointer>
-#include <QSoundEffect>
-#include <QUrl>
+#include <QTimer>
+#include <QWindow>
 #include <utility>
 
 namespace {
 
-// The voices of an open device: one QSoundEffect per wave file, made on the first cue that
-// needs it and kept, so a repeated cue plays from memory instead of loading again.
+// The longest the first cue waits for a window that is being shown to appear.
+constexpr int MaxWaitForWindowMs = 1000;
+
+// The cue requests of an open device, served from the event loop.
 //
-// Nothing here runs inside the caller's handler. Reaching the audio system (the first device
-// query connects to the sound server) and loading a file take milliseconds, and the start-up
-// cue is requested before the launcher window is first shown; so a request is only noted and
-// served from the event loop.
+// Nothing here runs inside the caller's handler. The start-up cue is requested before the
+// launcher window is shown, and reaching the audio system the first time (loading Qt
+// Multimedia, connecting to the sound server) takes longer than drawing that window. So a
+// request is only noted; the event loop serves it, and the very first one waits until a
+// window that is being shown has been drawn.
 //
-// Only files that are sure to load are handed to QSoundEffect (see IsPlayableWave).
-//
-// A new cue cuts off the one still sounding, like the single wave-audio device the cues were
-// made for: quick clicks give one clear cue each instead of a pile-up. Requests that arrive
-// in the same turn of the event loop collapse into the last one for the same reason.
-class CueVoices final : public QObject {
+// Requests that arrive in the same turn of the event loop collapse into the last one: the
+// backend cuts off a cue still sounding anyway. Only files that are sure to load reach the
+// backend (see IsPlayableWave).
+class CueRequests final : public QObject {
 public:
-    explicit CueVoices(QObject* parent) : QObject(parent) {
-        setObjectName(QStringLiteral("CueVoices"));
-    }
+    explicit CueRequests(QObject* parent) : QObject(parent) {}
 
     void request(const QString& waveFile) {
         const bool alreadyQueued = !pending_.isEmpty();
         pending_ = waveFile;
         if (!alreadyQueued)
-            QMetaObject::invokeMethod(this, &CueVoices::playPending, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(this, &CueRequests::serve, Qt::QueuedConnection);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        // Watching only the awaited window. Serving is queued, so the window is drawn first.
+        if (event->type() == QEvent::Expose)
+            stopWaiting();
+        return false;
     }
 
 private:
-    void playPending() {
-        const QString waveFile = std::exchange(pending_, QString());
-        QSoundEffect* voice = voiceFor(waveFile);
-        for (QSoundEffect* other : std::as_const(voices_))
-            if (other != voice)
-                other->stop();
-        if (!voice)
+    void serve() {
+        if (pending_.isEmpty() || waitingForWindow())
             return;
-        // A cue plays from its beginning even when it is still sounding.
-        voice->stop();
-        voice->play();
+        const QString waveFile = std::exchange(pending_, QString());
+        if (!IsPlayableWave(waveFile))
+            return;
+        if (CueBackend* backend = loadedBackend())
+            backend->play(waveFile);
     }
 
-    // The voice of a wave file, or null when the file cannot be played. A file that could
-    // not be played is looked at afresh on its next cue, in case it has been put right.
-    QSoundEffect* voiceFor(const QString& waveFile) {
-        QSoundEffect* voice = voices_.value(waveFile);
-        if (!voice && !IsPlayableWave(waveFile))
-            return nullptr;
-        // Follow the user's current output; with none, QSoundEffect stays silent by itself.
-        const QAudioDevice output = QMediaDevices::defaultAudioOutput();
-        if (!voice) {
-            voice = new QSoundEffect(output, this);
-            voice->setObjectName(waveFile);
-            voice->setSource(QUrl::fromLocalFile(waveFile));
-            voices_.insert(waveFile, voice);
-        } else if (voice->audioDevice() != output) {
-            voice->setAudioDevice(output);
+    // Only the first cue waits, and only for a window that is visible but not yet drawn.
+    bool waitingForWindow() {
+        if (waiting_ || std::exchange(waitedOnce_, true))
+            return waiting_;
+        for (QWindow* window : QGuiApplication::topLevelWindows()) {
+            if (window->isVisible() && !window->isExposed()) {
+                waiting_ = true;
+                awaitedWindow_ = window;
+                window->installEventFilter(this);
+                // A window shown minimised is not drawn until it is restored.
+                QTimer::singleShot(MaxWaitForWindowMs, this, &CueRequests::stopWaiting);
+                break;
+            }
         }
-        return voice;
+        return waiting_;
+    }
+
+    void stopWaiting() {
+        if (!std::exchange(waiting_, false))
+            return;
+        if (awaitedWindow_)
+            awaitedWindow_->removeEventFilter(this);
+        QMetaObject::invokeMethod(this, &CueRequests::serve, Qt::QueuedConnection);
+    }
+
+    // The backend module beside the executable, loaded once. Without it the cues are silent.
+    CueBackend* loadedBackend() {
+        if (!std::exchange(backendTried_, true)) {
+            QLibrary module(AppPath() + QLatin1Char('/') + QLatin1String(CueBackendModule));
+            const auto create =
+                reinterpret_cast<CreateCueBackend>(module.resolve(CreateCueBackendSymbol));
+            if (create)
+                backend_ = create(this);
+        }
+        return backend_;
     }
 
     QString pending_;
-    QHash<QString, QSoundEffect*> voices_;
+    bool waitedOnce_ = false;
+    bool waiting_ = false;
+    QPointer<QWindow> awaitedWindow_;
+    bool backendTried_ = false;
+    CueBackend* backend_ = nullptr; // a child of this object
 };
 
 } // namespace
 
-// The voices hang below the application object, so that they are torn down with it while
-// Qt Multimedia still works, even when this device outlives the application (as it can in
-// tests). The guarded pointer then tells the device that they are gone.
+// The requests hang below the application object, so that they and the backend are torn down
+// with it while Qt Multimedia still works, even when this device outlives the application (as
+// it can in tests). The guarded pointer then tells the device that they are gone.
 struct QtSoundDevice::Private {
-    QPointer<CueVoices> voices;
+    QPointer<CueRequests> requests;
 };
 
 QtSoundDevice::QtSoundDevice() : d(std::make_unique<Private>()) {}
@@ -93,16 +121,16 @@ QtSoundDevice::~QtSoundDevice() {
 
 void QtSoundDevice::open() {
     // Cheap on purpose: the audio system is reached on the first cue, not at start-up.
-    if (!d->voices)
-        d->voices = new CueVoices(QCoreApplication::instance());
+    if (!d->requests)
+        d->requests = new CueRequests(QCoreApplication::instance());
 }
 
 void QtSoundDevice::play(const QString& waveFile) {
-    if (d->voices && !waveFile.isEmpty())
-        d->voices->request(waveFile);
+    if (d->requests && !waveFile.isEmpty())
+        d->requests->request(waveFile);
 }
 
 void QtSoundDevice::close() {
-    // Deleting the voices stops what is sounding and drops a cue that has not started yet.
-    delete d->voices.data();
+    // Deleting the requests stops what is sounding and drops a cue not yet served.
+    delete d->requests.data();
 }

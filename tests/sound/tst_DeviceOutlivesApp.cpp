@@ -2,6 +2,7 @@
 // static that is torn down late). Its voices must go with the application, and what is
 // left of the device must still take calls.
 
+#include "common/AppPath.h"
 #include "sound/QtSoundDevice.h"
 
 #include <QApplication>
@@ -14,6 +15,7 @@ int main(int argc, char** argv) {
     QtSoundDevice device;
     {
         QApplication app(argc, argv);
+        SetAppPathForTesting(QStringLiteral(TESSELO_PROGRAM_DIR));
         device.open();
         device.play(cue);
         const bool loaded = QTest::qWaitFor([] {

@@ -1,3 +1,4 @@
+#include "common/AppPath.h"
 #include "sound/QtSoundDevice.h"
 
 #include <QApplication>
@@ -5,6 +6,8 @@
 #include <QSoundEffect>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWidget>
+#include <QWindow>
 #include <functional>
 
 using namespace Qt::StringLiterals;
@@ -38,6 +41,19 @@ QByteArray readAll(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// Notes how many voices there were when the window was first drawn.
+class ExposeWatch : public QObject {
+public:
+    int voicesAtFirstExpose = -1;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Expose && voicesAtFirstExpose < 0)
+            voicesAtFirstExpose = int(voices().size());
+        return false;
+    }
+};
+
 // Runs the queued work of the device: the requests posted so far are served in this turn.
 void runOneTurn() {
     QCoreApplication::processEvents();
@@ -48,6 +64,9 @@ void runOneTurn() {
 class QtSoundDeviceTest : public QObject {
     Q_OBJECT
 private slots:
+    // The backend module is found beside the program.
+    void initTestCase() { SetAppPathForTesting(QStringLiteral(TESSELO_PROGRAM_DIR)); }
+    void cleanupTestCase() { SetAppPathForTesting({}); }
     void init() { QVERIFY(voices().isEmpty()); }
 
     void playsEachGeneratedCue_data() {
@@ -175,6 +194,35 @@ private slots:
         device.play(file);
         QTRY_VERIFY(voiceFor(file));
         QTRY_COMPARE(voiceFor(file)->status(), QSoundEffect::Ready);
+    }
+
+    void missingBackendLeavesCuesSilent() {
+        QTemporaryDir elsewhere;
+        SetAppPathForTesting(elsewhere.path());
+        QtSoundDevice device;
+        device.open();
+        returnsPromptly("play", [&] { device.play(CueDir + QStringLiteral("/RUN_Kidou.wav")); });
+        runOneTurn();
+        SetAppPathForTesting(QStringLiteral(TESSELO_PROGRAM_DIR));
+        QVERIFY(voices().isEmpty());
+        returnsPromptly("close", [&] { device.close(); });
+    }
+
+    // Reaching the audio system the first time takes longer than drawing the window.
+    void firstCueWaitsForTheWindowBeingShown() {
+        QWidget window;
+        window.resize(120, 80);
+        window.winId(); // makes the native window, to watch it before it is shown
+        ExposeWatch watch;
+        window.windowHandle()->installEventFilter(&watch);
+
+        QtSoundDevice device;
+        device.open();
+        device.play(CueDir + QStringLiteral("/RUN_Kidou.wav"));
+        window.show();
+        QTRY_COMPARE(voices().size(), 1);
+        QCOMPARE(watch.voicesAtFirstExpose, 0);
+        QTRY_COMPARE(voices().front()->status(), QSoundEffect::Ready);
     }
 
     void destroyedDeviceDropsItsQueuedCue() {
