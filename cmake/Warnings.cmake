@@ -16,6 +16,11 @@ else()
         target_compile_options(tesselo_build_flags INTERFACE
             -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
         target_link_options(tesselo_build_flags INTERFACE -fsanitize=address,undefined)
+        # The sanitizers' default options, compiled into every executable.
+        target_sources(tesselo_build_flags INTERFACE
+            ${PROJECT_SOURCE_DIR}/cmake/SanitizerDefaults.cpp)
+        target_compile_definitions(tesselo_build_flags INTERFACE
+            TESSELO_LSAN_SUPPRESSIONS="${PROJECT_SOURCE_DIR}/tests/lsan.supp")
     endif()
 endif()
 # The program's own code spells out every conversion between bytes and text; tests may be terse.

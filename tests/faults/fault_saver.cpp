@@ -7,12 +7,10 @@
 #include "common/Module1.h"
 #include "storage/SlotFile.h"
 
-#include <QCoreApplication>
 #include <QFile>
 #include <cstdio>
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
     if (argc != 2)
         return 2;
     const QString data = QFile::decodeName(argv[1]);
