@@ -181,21 +181,6 @@ private slots:
         QVERIFY(voiceFor(CueDir + QStringLiteral("/Vasion_Hyouji.wav")));
     }
 
-    void fileRepairedWhileRunningIsLoadedAgain() {
-        QTemporaryDir dir;
-        const QString file = dir.filePath(QStringLiteral("Late.wav"));
-        QtSoundDevice device;
-        device.open();
-        device.play(file);
-        runOneTurn();
-        QVERIFY(!voiceFor(file));
-
-        QVERIFY(QFile::copy(CueDir + QStringLiteral("/Button_Kouka.wav"), file));
-        device.play(file);
-        QTRY_VERIFY(voiceFor(file));
-        QTRY_COMPARE(voiceFor(file)->status(), QSoundEffect::Ready);
-    }
-
     void missingBackendLeavesCuesSilent() {
         QTemporaryDir elsewhere;
         SetAppPathForTesting(elsewhere.path());
@@ -223,16 +208,6 @@ private slots:
         QTRY_COMPARE(voices().size(), 1);
         QCOMPARE(watch.voicesAtFirstExpose, 0);
         QTRY_COMPARE(voices().front()->status(), QSoundEffect::Ready);
-    }
-
-    void destroyedDeviceDropsItsQueuedCue() {
-        {
-            QtSoundDevice device;
-            device.open();
-            device.play(CueDir + QStringLiteral("/RUN_Kidou.wav"));
-        }
-        runOneTurn();
-        QVERIFY(voices().isEmpty());
     }
 };
 
