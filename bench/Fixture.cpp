@@ -58,7 +58,9 @@ bool Fixture::copyProgram(const QString& tesselo) {
     const QDir from = QFileInfo(tesselo).dir();
     const QString root = dir_.path();
     QDir().mkpath(root + QStringLiteral("/Data/Sound"));
+    // The executable, the modules it loads from beside itself, and the options and cues.
     QStringList files{QStringLiteral("tesselo"), QStringLiteral("Data/DataBase.FIL")};
+    files << from.entryList({QStringLiteral("*.so")}, QDir::Files);
     for (const QString& wave : QDir(from.filePath(QStringLiteral("Data/Sound")))
                                    .entryList({QStringLiteral("*.wav")}, QDir::Files))
         files << QStringLiteral("Data/Sound/") + wave;

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <poll.h>
@@ -33,6 +34,20 @@ long residentKiB(int pid) {
         if (line.rfind("VmRSS:", 0) == 0)
             return std::strtol(line.c_str() + 6, nullptr, 10);
     return -1;
+}
+
+// Time on the CPU of all threads of `pid` so far, from the scheduler's nanosecond counters.
+double cpuMs(int pid) {
+    const std::filesystem::path tasks = "/proc/" + std::to_string(pid) + "/task";
+    std::error_code error;
+    double ns = 0;
+    for (const auto& task : std::filesystem::directory_iterator(tasks, error)) {
+        std::ifstream schedstat(task.path() / "schedstat");
+        double onCpu = 0;
+        if (schedstat >> onCpu)
+            ns += onCpu;
+    }
+    return ns / 1e6;
 }
 
 // The caller's environment, with the program forced onto the X display.
@@ -124,6 +139,7 @@ bool WindowProbe::measure(const std::string& program, int width, int height, int
         return false;
     }
     sample.msToMapped = std::chrono::duration<double, std::milli>(mapped - started).count();
+    sample.cpuMsToMapped = cpuMs(pid);
 
     const Reply<xcb_get_geometry_reply_t> geometry(
         xcb_get_geometry_reply(connection_, xcb_get_geometry(connection_, window), nullptr),

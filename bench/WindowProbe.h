@@ -7,12 +7,13 @@ struct xcb_connection_t;
 
 // Starts a program on the X display and measures how long it takes until its first top-level
 // window is mapped, as seen by the X server's MapNotify, and its resident memory a moment
-// later. The display runs no window manager, so the program's window is a child of the root
-// window and its MapNotify reaches us directly.
+// later, and the CPU time it used until the window was mapped. The display runs no window manager,
+// so the program's window is a child of the root window and its MapNotify reaches us directly.
 class WindowProbe {
 public:
     struct Sample {
         double msToMapped = 0;
+        double cpuMsToMapped = 0; // CPU time of all its threads until then: less hurt by load
         long residentKiB = 0;
     };
 

@@ -1,6 +1,7 @@
 # Installation: the portable program folder, a desktop entry and the icon.
 #
 #   PREFIX/tesselo                  the program
+#   PREFIX/tesselo_sound.so         its sound module (installed by src/sound)
 #   PREFIX/Data/DataBase.FIL        the options file as shipped (both options on)
 #   PREFIX/Data/Sound/*.wav         the four sound cues
 #   PREFIX/share/applications/tesselo.desktop

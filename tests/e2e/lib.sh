@@ -40,13 +40,16 @@ xvfb_stop() {
     fi
 }
 
-# Copies the program (the executable $TESSELO_EXE and the Data folder beside it) into DEST,
-# so that a run never changes the build's own Data.
+# Copies the program folder (the executable $TESSELO_EXE, the modules and the Data folder
+# beside it) into DEST, so that a run never changes the build's own Data.
 program_copy() {
-    local dest=$1 bindir
+    local dest=$1 bindir module
     bindir=$(dirname "$TESSELO_EXE")
     mkdir -p "$dest"
     cp "$TESSELO_EXE" "$dest/tesselo"
+    for module in "$bindir"/*.so; do
+        [ -e "$module" ] && cp "$module" "$dest/"
+    done
     cp -R "$bindir/Data" "$dest/Data"
 }
 
