@@ -14,6 +14,7 @@
 #include <fcntl.h>
 #include <mutex>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <thread>
 #include <unistd.h>
 
@@ -28,6 +29,27 @@ bool writeFile(const QString& path, const QByteArray& bytes) {
 bool linkTo(const char* target, const QString& path) {
     return symlink(target, QFile::encodeName(path).constData()) == 0;
 }
+
+// A device node of the test's own beside `path`, and a link to it at `path`. Never a link to
+// the system's /dev/zero or /dev/null: a launcher that wrongly saved over the link would
+// replace the system's device with a regular file.
+bool linkToDevice(unsigned minor, const QString& path) {
+    const QByteArray node = QFile::encodeName(path + QStringLiteral(".device"));
+    return mknod(node.constData(), S_IFCHR | 0666, makedev(1, minor)) == 0 &&
+           symlink(node.constData(), QFile::encodeName(path).constData()) == 0;
+}
+
+bool isLinkToDevice(unsigned minor, const QString& path) {
+    struct stat status {};
+    const QFileInfo info(path);
+    return info.isSymLink() && info.symLinkTarget() == path + QStringLiteral(".device") &&
+           stat(QFile::encodeName(path).constData(), &status) == 0 && S_ISCHR(status.st_mode) &&
+           status.st_rdev == makedev(1, minor);
+}
+
+// The memory devices' numbers on Linux.
+constexpr unsigned NullMinor = 3;
+constexpr unsigned ZeroMinor = 5;
 
 quint32 crc32(QByteArrayView bytes) {
     quint32 crc = 0xFFFFFFFFu;
@@ -92,13 +114,17 @@ bool PlaceHostile(Hostile kind, const QString& path) {
     case Hostile::Fifo:
         return mkfifo(name.constData(), 0600) == 0;
     case Hostile::LinkToZero:
-        return linkTo("/dev/zero", path);
+        return linkToDevice(ZeroMinor, path);
     case Hostile::LinkToNull:
-        return linkTo("/dev/null", path);
+        return linkToDevice(NullMinor, path);
     case Hostile::DanglingLink:
         return linkTo("nothing-here", path);
     }
     return false;
+}
+
+bool NeedsRoot(Hostile kind) {
+    return kind == Hostile::LinkToZero || kind == Hostile::LinkToNull;
 }
 
 bool StillHostile(Hostile kind, const QString& path) {
@@ -117,9 +143,9 @@ bool StillHostile(Hostile kind, const QString& path) {
     case Hostile::Fifo:
         return exists && S_ISFIFO(status.st_mode);
     case Hostile::LinkToZero:
-        return info.isSymLink() && info.symLinkTarget() == QStringLiteral("/dev/zero");
+        return isLinkToDevice(ZeroMinor, path);
     case Hostile::LinkToNull:
-        return info.isSymLink() && info.symLinkTarget() == QStringLiteral("/dev/null");
+        return isLinkToDevice(NullMinor, path);
     case Hostile::DanglingLink:
         return exists && S_ISLNK(status.st_mode) && !info.exists();
     }
@@ -149,6 +175,40 @@ QByteArray BmpDeclaring(qint32 width, qint32 height) {
     qToLittleEndian<quint16>(1, bmp.data() + 26);  // planes
     qToLittleEndian<quint16>(24, bmp.data() + 28); // bits per pixel
     return bmp;
+}
+
+namespace {
+// A BMP file header and info header; `palette` colours follow, then the pixels.
+QByteArray bmpHeaders(qint32 width, qint32 height, quint16 bits, quint32 compression,
+                      quint32 palette, quint32 pixelBytes) {
+    const quint32 offset = 54 + 4 * palette;
+    QByteArray bmp(qsizetype(offset), '\0');
+    bmp[0] = 'B';
+    bmp[1] = 'M';
+    qToLittleEndian<quint32>(offset + pixelBytes, bmp.data() + 2);
+    qToLittleEndian<quint32>(offset, bmp.data() + 10);
+    qToLittleEndian<quint32>(40, bmp.data() + 14);
+    qToLittleEndian<qint32>(width, bmp.data() + 18);
+    qToLittleEndian<qint32>(height, bmp.data() + 22);
+    qToLittleEndian<quint16>(1, bmp.data() + 26);
+    qToLittleEndian<quint16>(bits, bmp.data() + 28);
+    qToLittleEndian<quint32>(compression, bmp.data() + 30);
+    qToLittleEndian<quint32>(pixelBytes, bmp.data() + 34);
+    qToLittleEndian<quint32>(palette, bmp.data() + 46);
+    for (quint32 i = 0; i < palette; ++i)
+        bmp[qsizetype(54 + 4 * i)] = char(i * 255); // black and blue
+    return bmp;
+}
+} // namespace
+
+QByteArray RunLengthBmp(qint32 width, qint32 height) {
+    QByteArray row;
+    for (qint32 left = width; left > 0; left -= 255)
+        row += QByteArray(1, char(qMin(left, 255))) + QByteArray(1, '\1');
+    row += QByteArray("\0\0", 2); // end of line
+    QByteArray pixels = row.repeated(height);
+    pixels += QByteArray("\0\1", 2); // end of picture
+    return bmpHeaders(width, height, 8, 1, 2, quint32(pixels.size())) + pixels;
 }
 
 QByteArray GifDeclaring(quint16 width, quint16 height) {

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QTest>
 
 // What stands at a path.
 enum class Hostile {
@@ -12,20 +13,34 @@ enum class Hostile {
     OneHugeLine,  // 50 MB of '1' without a line end
     Directory,    // a directory
     Fifo,         // a named pipe with no writer: opening it to read blocks
-    LinkToZero,   // a symbolic link to /dev/zero, endless
-    LinkToNull,   // a symbolic link to /dev/null, always empty
+    LinkToZero,   // a symbolic link to a zero device (like /dev/zero), endless
+    LinkToNull,   // a symbolic link to a null device (like /dev/null), always empty
     DanglingLink, // a symbolic link to nothing
 };
 
-// Puts the hostile thing at `path`; false when the system refused.
+// Puts the hostile thing at `path`; false when the system refused. The devices are nodes of
+// the test's own, which only root may make.
 bool PlaceHostile(Hostile kind, const QString& path);
+bool NeedsRoot(Hostile kind);
+
+// Puts it there, or skips the test when only root could.
+#define PLACE_HOSTILE(kind, path)                                                                  \
+    do {                                                                                           \
+        if (!PlaceHostile(kind, path)) {                                                           \
+            if (NeedsRoot(kind))                                                                   \
+                QSKIP("making a device node needs root");                                          \
+            QFAIL("could not put the hostile file in place");                                      \
+        }                                                                                          \
+    } while (false)
 
 // Whether `path` still is the hostile thing that was placed there.
 bool StillHostile(Hostile kind, const QString& path);
 
 // Picture files with a header that lies or data that breaks off.
-QByteArray PngDeclaring(quint32 width, quint32 height);  // a valid header, a few pixels of data
-QByteArray BmpDeclaring(qint32 width, qint32 height);    // header only, no pixels
+QByteArray PngDeclaring(quint32 width, quint32 height); // a valid header, a few pixels of data
+QByteArray BmpDeclaring(qint32 width, qint32 height);   // header only, no pixels
+// An 8-bit BMP whose pixels are compressed in runs, so that a small file holds a huge picture.
+QByteArray RunLengthBmp(qint32 width, qint32 height);
 QByteArray GifDeclaring(quint16 width, quint16 height);  // a screen and an image that large
 QByteArray JpegDeclaring(quint16 width, quint16 height); // a real small JPEG, resized in its header
 QByteArray DamagedPng();                                 // a real PNG with flipped bytes
