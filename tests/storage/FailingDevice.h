@@ -1,22 +1,18 @@
 #pragma once
 
-#include <QByteArray>
-#include <QIODevice>
+#include <QBuffer>
 
-// An in-memory file that breaks on cue: writing stops after `writableBytes` bytes in all
-// (the rest of a write is refused, as a full disk would), and reading fails altogether when
-// `readsFail` is set.
-class FailingDevice final : public QIODevice {
+// An in-memory file (`contents`) that breaks on cue: writing stops after `writableBytes`
+// bytes in all (the rest of a write is refused, as a full disk would), and reading fails
+// altogether when `readsFail` is set.
+class FailingDevice final : public QBuffer {
 public:
     static constexpr qint64 Unlimited = -1;
-    explicit FailingDevice(qint64 writableBytes = Unlimited, bool readsFail = false);
-
-    bool isSequential() const override { return false; }
-    qint64 size() const override { return contents.size(); }
-
-    QByteArray contents;
     static constexpr const char* WriteError = "simulated full disk";
     static constexpr const char* ReadError = "simulated read error";
+    explicit FailingDevice(qint64 writableBytes = Unlimited, bool readsFail = false);
+
+    QByteArray contents;
 
 protected:
     qint64 readData(char* data, qint64 maxSize) override;
