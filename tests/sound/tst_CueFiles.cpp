@@ -1,83 +1,162 @@
+// Which file each cue plays, which files are fit to reach the sound effect loader, and the
+// four cue files the build writes.
+
+#include "common/AppPath.h"
+#include "sound/CuePlayer.h"
+#include "sound/PlayableWave.h"
+
+#include <QDataStream>
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
-#include <algorithm>
 #include <cmath>
-#include <optional>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString CueDir = QStringLiteral(TESSELO_CUE_DIR);
-const QString CueMaker = QStringLiteral(TESSELO_CUE_MAKER);
 const QStringList CueNames{u"RUN_Kidou.wav"_s, u"EXE_KIDOU.wav"_s, u"Button_Kouka.wav"_s,
                            u"Vasion_Hyouji.wav"_s};
 
-struct Wave {
-    quint16 format = 0;
-    quint16 channels = 0;
-    quint32 rate = 0;
-    quint16 bits = 0;
-    QList<qint16> samples;
-};
-
-// Walks the RIFF chunks as a player would, so a wrong size field anywhere shows up.
-std::optional<Wave> parseWave(const QByteArray& bytes) {
-    const auto u16 = [&](qsizetype at) { return qFromLittleEndian<quint16>(bytes.data() + at); };
-    const auto u32 = [&](qsizetype at) { return qFromLittleEndian<quint32>(bytes.data() + at); };
-    if (bytes.size() < 12 || !bytes.startsWith("RIFF") || bytes.mid(8, 4) != "WAVE" ||
-        u32(4) != bytes.size() - 8)
-        return std::nullopt;
-    Wave wave;
-    bool haveFormat = false;
-    bool haveData = false;
-    for (qsizetype at = 12; at + 8 <= bytes.size();) {
-        const QByteArray id = bytes.mid(at, 4);
-        const qsizetype size = u32(at + 4);
-        const qsizetype body = at + 8;
-        if (body + size > bytes.size())
-            return std::nullopt;
-        if (id == "fmt " && size >= 16) {
-            wave.format = u16(body);
-            wave.channels = u16(body + 2);
-            wave.rate = u32(body + 4);
-            wave.bits = u16(body + 14);
-            haveFormat = u32(body + 8) == wave.rate * wave.channels * wave.bits / 8 &&
-                         u16(body + 12) == wave.channels * wave.bits / 8;
-        } else if (id == "data" && haveFormat && size % 2 == 0) {
-            for (qsizetype i = 0; i < size; i += 2)
-                wave.samples << qint16(u16(body + i));
-            haveData = true;
-        }
-        at = body + size + size % 2;
-    }
-    if (!haveFormat || !haveData)
-        return std::nullopt;
-    return wave;
-}
-
-QByteArray readAll(const QString& path) {
-    QFile file(path);
+QByteArray readCue(const QString& name) {
+    QFile file(QStringLiteral(TESSELO_CUE_DIR "/") + name);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-int runCueMaker(const QStringList& arguments) {
-    QProcess maker;
-    maker.start(CueMaker, arguments);
-    if (!maker.waitForFinished(30000) || maker.exitStatus() != QProcess::NormalExit)
-        return -1;
-    return maker.exitCode();
+// Little-endian fields, as RIFF stores them.
+template <typename... T> QByteArray le(T... values) {
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    out.setByteOrder(QDataStream::LittleEndian);
+    (out << ... << values);
+    return bytes;
 }
+QByteArray chunk(const char* id, const QByteArray& body) {
+    return id + le(quint32(body.size())) + body;
+}
+// A "fmt " chunk; the frame size follows from the channels and bits unless given.
+QByteArray fmt(quint16 tag, quint16 channels, quint32 rate, quint16 bits, int frame = 0) {
+    frame = frame ? frame : channels * bits / 8;
+    return chunk("fmt ", le(tag, channels, rate, quint32(rate) * frame, quint16(frame), bits));
+}
+QByteArray wave(const QByteArray& chunks) {
+    return "RIFF" + le(quint32(chunks.size() + 4)) + "WAVE" + chunks;
+}
+const QByteArray Pcm(4400, '\x10');
+const QByteArray Mono16 = fmt(1, 1, 44100, 16);
+
+// Keeps the full path of every play.
+class PathRecordingDevice final : public SoundDevice {
+public:
+    void open() override { calls << u"open"_s; }
+    void play(const QString& waveFile) override { calls << waveFile; }
+    void close() override { calls << u"close"_s; }
+    QStringList calls;
+};
 
 } // namespace
 
 class CueFilesTest : public QObject {
     Q_OBJECT
+
+    // Writes `bytes` (null: nothing) as a wave file and asks whether it is playable.
+    static bool playable(const QByteArray& bytes) {
+        QTemporaryDir dir;
+        QFile file(dir.filePath(u"cue.wav"_s));
+        if (!bytes.isNull() && (!file.open(QIODevice::WriteOnly) || file.write(bytes) < 0))
+            return false;
+        file.close();
+        return IsPlayableWave(file.fileName());
+    }
+
 private slots:
+    void playsEachCueBelowAppPathWhileChecked() {
+        SetAppPathForTesting(u"/opt/Tesselo"_s);
+        PathRecordingDevice device;
+        bool checked = false;
+        CuePlayer player(device, [&] { return checked; });
+        player.OpenSoundDevice();
+        player.PlaySoundCue(SoundCue::StartupCue);
+        checked = true;
+        for (SoundCue cue :
+             {SoundCue::StartupCue, SoundCue::LaunchCue, SoundCue::ButtonCue, SoundCue::VersionCue})
+            player.PlaySoundCue(cue);
+        checked = false;
+        player.PlaySoundCue(SoundCue::ButtonCue);
+        player.CloseSoundDevice();
+        SetAppPathForTesting({});
+        // The check mark is read at each cue; opening and closing happen regardless.
+        QCOMPARE(device.calls,
+                 (QStringList{u"open"_s, u"/opt/Tesselo/Data/Sound/RUN_Kidou.wav"_s,
+                              u"/opt/Tesselo/Data/Sound/EXE_KIDOU.wav"_s,
+                              u"/opt/Tesselo/Data/Sound/Button_Kouka.wav"_s,
+                              u"/opt/Tesselo/Data/Sound/Vasion_Hyouji.wav"_s, u"close"_s}));
+    }
+
+    void acceptsPlainPcm_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("16-bit mono") << wave(Mono16 + chunk("data", Pcm));
+        QTest::newRow("8-bit mono") << wave(fmt(1, 1, 22050, 8) + chunk("data", Pcm));
+        QTest::newRow("16-bit stereo") << wave(fmt(1, 2, 44100, 16) + chunk("data", Pcm));
+        QTest::newRow("other chunks around")
+            << wave(chunk("LIST", QByteArray(26, 'a')) + Mono16 + chunk("LIST", "ab") +
+                    chunk("data", Pcm) + chunk("LIST", "abcd"));
+        QTest::newRow("extended fmt")
+            << wave(chunk("fmt ", Mono16.mid(8) + QByteArray(2, '\0')) + chunk("data", Pcm));
+    }
+    void acceptsPlainPcm() {
+        QFETCH(QByteArray, bytes);
+        QVERIFY(playable(bytes));
+    }
+
+    // Each of these either fails to load or would leave the loader waiting for ever.
+    void refusesWhatWouldNotLoad_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        const QByteArray good = wave(Mono16 + chunk("data", Pcm));
+        QTest::newRow("missing") << QByteArray();
+        QTest::newRow("empty") << QByteArray("");
+        QTest::newRow("not riff") << "RIFX" + good.mid(4);
+        QTest::newRow("not wave") << good.left(8) + "AVI " + good.mid(12);
+        QTest::newRow("header only") << wave(Mono16);
+        QTest::newRow("cut in the header") << good.left(30);
+        QTest::newRow("data cut short") << good.left(good.size() - 2);
+        QTest::newRow("empty data") << wave(Mono16 + chunk("data", {}));
+        QTest::newRow("odd data") << wave(Mono16 + chunk("data", Pcm.left(4399)));
+        QTest::newRow("odd chunk before fmt")
+            << wave(chunk("LIST", QByteArray(25, 'a')) + Mono16 + chunk("data", Pcm));
+        QTest::newRow("data before fmt") << wave(chunk("data", Pcm) + Mono16);
+        QTest::newRow("short fmt") << wave(chunk("fmt ", Mono16.mid(8, 14)) + chunk("data", Pcm));
+        QTest::newRow("float") << wave(fmt(3, 1, 44100, 32) + chunk("data", Pcm));
+        QTest::newRow("24-bit") << wave(fmt(1, 1, 44100, 24) + chunk("data", Pcm));
+        QTest::newRow("no channels") << wave(fmt(1, 0, 44100, 16, 2) + chunk("data", Pcm));
+        QTest::newRow("no rate") << wave(fmt(1, 1, 0, 16) + chunk("data", Pcm));
+        QTest::newRow("frame size off") << wave(fmt(1, 1, 44100, 16, 4) + chunk("data", Pcm));
+        QTest::newRow("data not whole frames")
+            << wave(fmt(1, 2, 44100, 16) + chunk("data", Pcm.left(4398)));
+    }
+    void refusesWhatWouldNotLoad() {
+        QFETCH(QByteArray, bytes);
+        QVERIFY(!playable(bytes));
+    }
+
+    // Opening a FIFO with no writer would block the program.
+    void refusesWhatIsNoPlainFile() {
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir(u"folder.wav"_s));
+        QVERIFY(!IsPlayableWave(dir.filePath(u"folder.wav"_s)));
+#ifdef Q_OS_UNIX
+        const QString pipe = dir.filePath(u"pipe.wav"_s);
+        QCOMPARE(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+        QVERIFY(!IsPlayableWave(pipe));
+#endif
+    }
+
     void eachCueIsAShortCleanPcmWave_data() {
         QTest::addColumn<QString>("name");
         for (const QString& name : CueNames)
@@ -85,66 +164,33 @@ private slots:
     }
     void eachCueIsAShortCleanPcmWave() {
         QFETCH(QString, name);
-        const QByteArray bytes = readAll(CueDir + u'/' + name);
-        QVERIFY2(!bytes.isEmpty(), "the build did not write the cue");
-        const std::optional<Wave> wave = parseWave(bytes);
-        QVERIFY(wave);
-        QCOMPARE(wave->format, 1); // PCM
-        QCOMPARE(wave->channels, 1);
-        QCOMPARE(wave->bits, 16);
-        QVERIFY(wave->rate == 44100 || wave->rate == 22050);
-
-        const double seconds = double(wave->samples.size()) / wave->rate;
+        const QByteArray bytes = readCue(name);
+        QVERIFY2(bytes.size() > 44, "the build did not write the cue");
+        // A plain header: 16-bit mono PCM at 44100 Hz, then the samples to the end.
+        QCOMPARE(bytes.left(44).toHex(' '), ("RIFF" + le(quint32(bytes.size() - 8)) + "WAVE" +
+                                             Mono16 + "data" + le(quint32(bytes.size() - 44)))
+                                                .toHex(' '));
+        QList<int> samples;
+        for (qsizetype at = 44; at + 2 <= bytes.size(); at += 2)
+            samples << qFromLittleEndian<qint16>(bytes.constData() + at);
+        const double seconds = samples.size() / 44100.0;
         QVERIFY2(seconds >= 0.08 && seconds <= 0.7, qPrintable(QString::number(seconds)));
-
         int peak = 0;
-        for (qint16 s : wave->samples)
-            peak = std::max(peak, std::abs(int(s)));
+        for (int s : samples)
+            peak = std::max(peak, std::abs(s));
         const double peakDb = 20.0 * std::log10(peak / 32768.0);
-        QVERIFY2(peakDb <= -3.0, qPrintable(QString::number(peakDb)));
-        QVERIFY2(peakDb >= -20.0, "too quiet to hear");
-
+        QVERIFY2(peakDb <= -3.0 && peakDb >= -20.0, qPrintable(QString::number(peakDb)));
         // Starting and ending at silence keeps the cue from clicking.
-        QVERIFY(std::abs(wave->samples.front()) < 100);
-        QVERIFY(std::abs(wave->samples.back()) < 100);
+        QVERIFY(std::abs(samples.front()) < 100 && std::abs(samples.back()) < 100);
+        QVERIFY(IsPlayableWave(QStringLiteral(TESSELO_CUE_DIR "/") + name));
     }
 
     void cuesSoundDifferent() {
         QList<QByteArray> seen;
         for (const QString& name : CueNames) {
-            const QByteArray bytes = readAll(CueDir + u'/' + name);
-            QVERIFY2(!seen.contains(bytes), qPrintable(name));
-            seen << bytes;
+            QVERIFY2(!seen.contains(readCue(name)), qPrintable(name));
+            seen << readCue(name);
         }
-    }
-
-    void makerWritesTheSameCuesEveryTime() {
-        QTemporaryDir dir;
-        const QString out = dir.filePath(u"Data/Sound"_s);
-        QCOMPARE(runCueMaker({out}), 0);
-        QCOMPARE(QDir(out).entryList(QDir::Files, QDir::Name),
-                 (QStringList{u"Button_Kouka.wav"_s, u"EXE_KIDOU.wav"_s, u"RUN_Kidou.wav"_s,
-                              u"Vasion_Hyouji.wav"_s}));
-        for (const QString& name : CueNames)
-            QVERIFY2(readAll(out + u'/' + name) == readAll(CueDir + u'/' + name), qPrintable(name));
-    }
-
-    void makerFailsLoudly_data() {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::newRow("no folder") << QStringList{};
-        QTest::newRow("two folders") << QStringList{u"a"_s, u"b"_s};
-        QTest::newRow("folder inside a file") << QStringList{u"{file}/Sound"_s};
-    }
-    void makerFailsLoudly() {
-        QFETCH(QStringList, arguments);
-        QTemporaryDir dir;
-        const QString file = dir.filePath(u"plain"_s);
-        QFile plain(file);
-        QVERIFY(plain.open(QIODevice::WriteOnly));
-        plain.close();
-        arguments.replaceInStrings(u"{file}"_s, file);
-        const int exitCode = runCueMaker(arguments);
-        QVERIFY2(exitCode > 0, qPrintable(QString::number(exitCode)));
     }
 };
 

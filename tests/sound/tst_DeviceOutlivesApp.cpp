@@ -1,6 +1,6 @@
-// The launcher's sound device can outlive the application object (a test fixture or a
-// static that is torn down late). Its voices must go with the application, and what is
-// left of the device must still take calls.
+// The launcher's sound device can outlive the application object (a test fixture or a static
+// that is torn down late). Its voices must go with the application, and what is left of the
+// device must still take calls.
 
 #include "common/AppPath.h"
 #include "sound/QtSoundDevice.h"
@@ -18,20 +18,17 @@ int main(int argc, char** argv) {
         SetAppPathForTesting(QStringLiteral(TESSELO_PROGRAM_DIR));
         device.open();
         device.play(cue);
-        const bool loaded = QTest::qWaitFor([] {
-            const auto voices = qApp->findChildren<QSoundEffect*>();
-            return voices.size() == 1 && voices.front()->status() == QSoundEffect::Ready;
-        });
-        if (!loaded) {
+        if (!QTest::qWaitFor([] {
+                const auto voices = qApp->findChildren<QSoundEffect*>();
+                return voices.size() == 1 && voices.front()->status() == QSoundEffect::Ready;
+            })) {
             std::fprintf(stderr, "FAIL: the cue never loaded\n");
             return 1;
         }
-        // Leave a cue sounding and another one queued as the application goes away.
-        device.play(cue);
+        device.play(cue); // one cue sounds and another is queued as the application goes away
     }
     device.play(cue);
     device.close();
     device.close();
     std::printf("PASS: the device outlived the application\n");
-    return 0;
 }

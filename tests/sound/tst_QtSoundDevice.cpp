@@ -2,60 +2,59 @@
 #include "sound/QtSoundDevice.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QSoundEffect>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QWidget>
-#include <QWindow>
-#include <functional>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString CueDir = QStringLiteral(TESSELO_CUE_DIR);
-
 QList<QSoundEffect*> voices() {
     return qApp->findChildren<QSoundEffect*>();
 }
 
-QSoundEffect* voiceFor(const QString& waveFile) {
-    for (QSoundEffect* voice : voices())
-        if (voice->source() == QUrl::fromLocalFile(waveFile))
-            return voice;
-    return nullptr;
+// The file names of the voices the backend has made, sorted.
+QString voiceFiles() {
+    QStringList names;
+    for (const QSoundEffect* voice : voices())
+        names << voice->source().fileName();
+    names.sort();
+    return names.join(u' ');
 }
 
-// The launcher calls the device from its handlers: every call must come back at once.
-void returnsPromptly(const char* what, const std::function<void()>& call) {
-    QElapsedTimer timer;
-    timer.start();
-    call();
-    const qint64 ms = timer.elapsed();
-    QVERIFY2(ms < 50, qPrintable(QStringLiteral("%1 took %2 ms").arg(QLatin1String(what)).arg(ms)));
+// Ready also without an audio output: the file itself was understood.
+bool allReady() {
+    const QList<QSoundEffect*> all = voices();
+    return std::all_of(all.begin(), all.end(),
+                       [](QSoundEffect* v) { return v->status() == QSoundEffect::Ready; });
 }
 
-QByteArray readAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// Notes how many voices there were when the window was first drawn.
-class ExposeWatch : public QObject {
-public:
-    int voicesAtFirstExpose = -1;
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Expose && voicesAtFirstExpose < 0)
-            voicesAtFirstExpose = int(voices().size());
-        return false;
+// Runs steps such as "open", "play RUN_Kidou.wav" (a generated cue, or any path), "close",
+// "ready" (until every voice has loaded), "no-module" (the backend module cannot be found),
+// then one turn of the event loop, which serves the cues asked for.
+void run(QtSoundDevice& device, const QString& steps) {
+    for (const QString& step : steps.split(u',', Qt::SkipEmptyParts)) {
+        const QList<QSoundEffect*> before = voices();
+        QElapsedTimer timer;
+        timer.start();
+        if (step == u"open")
+            device.open();
+        else if (step == u"close")
+            device.close();
+        else if (step == u"ready")
+            QVERIFY(QTest::qWaitFor([] { return !voices().isEmpty() && allReady(); }));
+        else if (step == u"no-module")
+            SetAppPathForTesting(u"/nonexistent"_s);
+        else
+            device.play(QDir(QStringLiteral(TESSELO_CUE_DIR)).filePath(step.mid(5)));
+        // The launcher calls the device from its handlers: every call comes back at once, and
+        // a cue is not even loaded inside the call.
+        QVERIFY2(step == u"ready" || timer.elapsed() < 50, qPrintable(step));
+        QVERIFY2(step == u"close" || step == u"ready" || voices() == before, qPrintable(step));
     }
-};
-
-// Runs the queued work of the device: the requests posted so far are served in this turn.
-void runOneTurn() {
     QCoreApplication::processEvents();
 }
 
@@ -65,149 +64,69 @@ class QtSoundDeviceTest : public QObject {
     Q_OBJECT
 private slots:
     // The backend module is found beside the program.
-    void initTestCase() { SetAppPathForTesting(QStringLiteral(TESSELO_PROGRAM_DIR)); }
+    void init() {
+        SetAppPathForTesting(QStringLiteral(TESSELO_PROGRAM_DIR));
+        QVERIFY(voices().isEmpty());
+    }
     void cleanupTestCase() { SetAppPathForTesting({}); }
-    void init() { QVERIFY(voices().isEmpty()); }
 
-    void playsEachGeneratedCue_data() {
-        QTest::addColumn<QString>("file");
-        for (const char* name :
+    // Includes the calls out of the usual open-play-close order that the close-after-launch
+    // wait allows.
+    void playsThroughOneVoicePerFile_data() {
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<QString>("voicesLeft");
+        for (const char* cue :
              {"RUN_Kidou.wav", "EXE_KIDOU.wav", "Button_Kouka.wav", "Vasion_Hyouji.wav"})
-            QTest::newRow(name) << CueDir + QLatin1Char('/') + QLatin1String(name);
+            QTest::newRow(cue) << u"open,play "_s + QLatin1String(cue) << QString::fromLatin1(cue);
+        const auto row = [](const char* name, const char* steps, const char* left) {
+            QTest::newRow(name) << QString::fromLatin1(steps) << QString::fromLatin1(left);
+        };
+        row("play after close", "open,close,play EXE_KIDOU.wav", "");
+        row("play before open", "play EXE_KIDOU.wav", "");
+        row("close twice, before the cue started", "open,play EXE_KIDOU.wav,close,close", "");
+        row("close unopened", "close", "");
+        row("opened again", "open,close,open,play EXE_KIDOU.wav", "EXE_KIDOU.wav");
+        row("opened twice", "open,open,play EXE_KIDOU.wav,play EXE_KIDOU.wav", "EXE_KIDOU.wav");
+        row("a repeated cue reuses its voice", "open,play EXE_KIDOU.wav,ready,play EXE_KIDOU.wav",
+            "EXE_KIDOU.wav");
+        row("cues in one turn collapse into the last",
+            "open,play RUN_Kidou.wav,play Vasion_Hyouji.wav", "Vasion_Hyouji.wav");
+        row("no backend module", "no-module,open,play RUN_Kidou.wav", "");
     }
-    void playsEachGeneratedCue() {
-        QFETCH(QString, file);
+    void playsThroughOneVoicePerFile() {
+        QFETCH(QString, steps);
+        QFETCH(QString, voicesLeft);
         QtSoundDevice device;
-        returnsPromptly("open", [&] { device.open(); });
-        returnsPromptly("play", [&] { device.play(file); });
-        // Nothing is loaded inside the call; the event loop does it.
-        QVERIFY(voices().isEmpty());
-        QTRY_VERIFY(voiceFor(file));
-        // Ready also without an audio output: the file itself was understood.
-        QTRY_COMPARE(voiceFor(file)->status(), QSoundEffect::Ready);
-        returnsPromptly("close", [&] { device.close(); });
+        run(device, steps);
+        QCOMPARE(voiceFiles(), voicesLeft);
+        QTRY_VERIFY(allReady());
+        device.close();
         QVERIFY(voices().isEmpty());
     }
 
-    // Files that QSoundEffect would choke on, some of them for good (see IsPlayableWave).
+    // Files that QSoundEffect would choke on: an empty or cut-off file keeps its loader waiting
+    // for ever, and every QSoundEffect destroyed from then on blocks the program.
     void unplayableFilesAreQuietlyIgnored_data() {
         QTest::addColumn<QByteArray>("content"); // null: no file at all
-        const QByteArray cue = readAll(CueDir + QStringLiteral("/RUN_Kidou.wav"));
+        QFile cue(QStringLiteral(TESSELO_CUE_DIR "/RUN_Kidou.wav"));
+        QVERIFY(cue.open(QIODevice::ReadOnly));
+        const QByteArray wave = cue.readAll();
         QTest::newRow("missing") << QByteArray();
         QTest::newRow("empty") << QByteArray("");
-        QTest::newRow("garbage") << QByteArray(3000, '\x5a');
-        QTest::newRow("cut in the header") << cue.left(30);
-        QTest::newRow("data cut short") << cue.left(cue.size() / 2);
+        QTest::newRow("cut in the header") << wave.left(30);
+        QTest::newRow("data cut short") << wave.left(wave.size() / 2);
     }
     void unplayableFilesAreQuietlyIgnored() {
         QFETCH(QByteArray, content);
         QTemporaryDir dir;
-        const QString file = dir.filePath(QStringLiteral("Broken.wav"));
-        if (!content.isNull()) {
-            QFile out(file);
-            QVERIFY(out.open(QIODevice::WriteOnly));
-            out.write(content);
-        }
-
+        QFile file(dir.filePath(u"Broken.wav"_s));
+        QVERIFY(content.isNull() || (file.open(QIODevice::WriteOnly) && file.write(content) >= 0));
+        file.close();
         QtSoundDevice device;
-        device.open();
-        returnsPromptly("play", [&] { device.play(file); });
-        runOneTurn();
-        QVERIFY(!voiceFor(file));
-        // A broken cue does not spoil the next one, nor the closing.
-        const QString good = CueDir + QStringLiteral("/Button_Kouka.wav");
-        returnsPromptly("play after a broken one", [&] { device.play(good); });
-        QTRY_VERIFY(voiceFor(good));
-        QTRY_COMPARE(voiceFor(good)->status(), QSoundEffect::Ready);
-        returnsPromptly("close", [&] { device.close(); });
-    }
-
-    // Calls out of the usual open-play-close order, as the close-after-launch wait allows.
-    void callsOutOfOrderReturnAndStaySilent_data() {
-        QTest::addColumn<QStringList>("calls");
-        QTest::addColumn<int>("voicesLeft");
-        QTest::newRow("play after close") << QStringList{u"open"_s, u"close"_s, u"play"_s} << 0;
-        QTest::newRow("play before open") << QStringList{u"play"_s} << 0;
-        QTest::newRow("close twice")
-            << QStringList{u"open"_s, u"play"_s, u"close"_s, u"close"_s} << 0;
-        QTest::newRow("close unopened") << QStringList{u"close"_s} << 0;
-        QTest::newRow("close before the cue started")
-            << QStringList{u"open"_s, u"play"_s, u"close"_s} << 0;
-        QTest::newRow("opened again")
-            << QStringList{u"open"_s, u"close"_s, u"open"_s, u"play"_s} << 1;
-        QTest::newRow("opened twice")
-            << QStringList{u"open"_s, u"open"_s, u"play"_s, u"play"_s} << 1;
-    }
-    void callsOutOfOrderReturnAndStaySilent() {
-        QFETCH(QStringList, calls);
-        QFETCH(int, voicesLeft);
-        const QString file = CueDir + QStringLiteral("/EXE_KIDOU.wav");
-        QtSoundDevice device;
-        for (const QString& call : calls) {
-            returnsPromptly(qPrintable(call), [&] {
-                if (call == QStringLiteral("open"))
-                    device.open();
-                else if (call == QStringLiteral("play"))
-                    device.play(file);
-                else
-                    device.close();
-            });
-        }
-        runOneTurn();
-        QCOMPARE(voices().size(), voicesLeft);
-    }
-
-    void repeatedCueReusesItsVoice() {
-        const QString file = CueDir + QStringLiteral("/Button_Kouka.wav");
-        QtSoundDevice device;
-        device.open();
-        device.play(file);
-        QTRY_VERIFY(voiceFor(file));
-        QSoundEffect* first = voiceFor(file);
-        QTRY_COMPARE(first->status(), QSoundEffect::Ready);
-        device.play(file);
-        runOneTurn();
-        QCOMPARE(voices(), QList<QSoundEffect*>{first});
-        QCOMPARE(first->status(), QSoundEffect::Ready);
-    }
-
-    void cuesInOneTurnCollapseIntoTheLast() {
-        QtSoundDevice device;
-        device.open();
-        device.play(CueDir + QStringLiteral("/RUN_Kidou.wav"));
-        device.play(CueDir + QStringLiteral("/Vasion_Hyouji.wav"));
-        runOneTurn();
-        QCOMPARE(voices().size(), 1);
-        QVERIFY(voiceFor(CueDir + QStringLiteral("/Vasion_Hyouji.wav")));
-    }
-
-    void missingBackendLeavesCuesSilent() {
-        QTemporaryDir elsewhere;
-        SetAppPathForTesting(elsewhere.path());
-        QtSoundDevice device;
-        device.open();
-        returnsPromptly("play", [&] { device.play(CueDir + QStringLiteral("/RUN_Kidou.wav")); });
-        runOneTurn();
-        SetAppPathForTesting(QStringLiteral(TESSELO_PROGRAM_DIR));
-        QVERIFY(voices().isEmpty());
-        returnsPromptly("close", [&] { device.close(); });
-    }
-
-    // Reaching the audio system the first time takes longer than drawing the window.
-    void firstCueWaitsForTheWindowBeingShown() {
-        QWidget window;
-        window.resize(120, 80);
-        window.winId(); // makes the native window, to watch it before it is shown
-        ExposeWatch watch;
-        window.windowHandle()->installEventFilter(&watch);
-
-        QtSoundDevice device;
-        device.open();
-        device.play(CueDir + QStringLiteral("/RUN_Kidou.wav"));
-        window.show();
-        QTRY_COMPARE(voices().size(), 1);
-        QCOMPARE(watch.voicesAtFirstExpose, 0);
-        QTRY_COMPARE(voices().front()->status(), QSoundEffect::Ready);
+        run(device, u"open,play "_s + file.fileName());
+        QCOMPARE(voiceFiles(), QString());
+        // A broken cue spoils neither the next one nor the closing.
+        run(device, u"play Button_Kouka.wav,ready,close"_s);
     }
 };
 
