@@ -1,8 +1,29 @@
 #include "ChooserKit.h"
 
+#include "common/Module1.h"
+#include "launcher/Picture.h"
+
 #include <QFile>
 #include <QListWidget>
 #include <QTest>
+
+LauncherRig::LauncherRig(const QByteArray& slotFile) {
+    Module1::Reset();
+    app.writeData(QStringLiteral("DataBase.FIL"), "0,-1\r\n");
+    app.writeData(QStringLiteral("SetUp.FIL"), slotFile);
+    main = std::make_unique<Main>(rig.seams());
+    QVERIFY(rig.messages.shown.isEmpty());
+    rig.sound.calls.clear();
+}
+
+QStringList LauncherRig::messages() const {
+    QStringList texts;
+    for (const auto& shown : rig.messages.shown)
+        texts << (shown.icon == MessageIcon::Error ? QStringLiteral("error: ")
+                                                   : QStringLiteral("info: ")) +
+                     shown.text;
+    return texts;
+}
 
 void WriteTextFile(const QString& path, bool executable) {
     QFile file(path);
@@ -33,12 +54,11 @@ void ClickItem(QListWidget* list, const QString& text) {
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
 }
 
-QColor CentreColour(const QPixmap& picture) {
-    const QImage image = picture.toImage();
-    return image.pixelColor(image.width() / 2, image.height() / 2);
-}
-
-bool ColoursNear(const QColor& a, const QColor& b) {
-    return qAbs(a.red() - b.red()) < 48 && qAbs(a.green() - b.green()) < 48 &&
-           qAbs(a.blue() - b.blue()) < 48;
+bool ShowsColour(const PictureBox* box, const QColor& colour) {
+    if (!colour.isValid() || !box->hasPicture())
+        return colour.isValid() == box->hasPicture();
+    const QImage image = box->picture().toImage();
+    const QColor c = image.pixelColor(image.width() / 2, image.height() / 2);
+    return qAbs(c.red() - colour.red()) < 48 && qAbs(c.green() - colour.green()) < 48 &&
+           qAbs(c.blue() - colour.blue()) < 48;
 }

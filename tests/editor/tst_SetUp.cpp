@@ -1,460 +1,275 @@
 // The slot editor opened from the launcher's menu and worked through its boxes, its buttons and
-// the file chooser it opens; seen through the slot file's bytes, the launcher's slots and the
+// the chooser it opens; seen through the slot file's bytes, the launcher's slots and the
 // recorded message boxes and cues.
 
 #include "ChooserKit.h"
-#include "TestSeams.h"
 #include "chooser/FileManager.h"
 #include "common/Module1.h"
 #include "editor/SetUp.h"
-#include "launcher/Main.h"
 #include "platform/CodePage932.h"
 
-#include <QDir>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
+using Slots = std::array<SlotRecord, 6>;
+using Colours = std::array<QColor, 6>;
 
 namespace {
 
-const QString ButtonCue = u"Button_Kouka.wav"_s;
-const QString PictureNeeded = u"画像の選択が必要です"_s;
-const QString Saved = u"更新完了。"_s;
+const QString Cue = u"Button_Kouka.wav"_s;
+const QString GaveUp = u"(キャンセル)"_s; // as a chooser result: the user left with キャンセル
 
-enum class Target { ImagePathBox, Preview, ProgramPathBox };
-enum class Choice { Pick, OkWithoutFile, Clear, Cancel, CloseBox };
-enum class Leave { CancelButton, CloseBox, EscapeThenCancel };
-
-QByteArray recordBytes(const SlotRecord& record) {
+QByteArray fileBytes(const Slots& records) {
     const auto cp932 = [](const QString& text) { return EncodeCodePage932(text).value_or("?"); };
-    return RecordBytes(cp932(record.Name), cp932(record.ProgramPath), cp932(record.ImagePath));
-}
-
-QByteArray fileBytes(const std::array<SlotRecord, 6>& records) {
     QByteArray bytes;
     for (int i = 1; i <= 5; ++i)
-        bytes += recordBytes(records[i]);
+        bytes += RecordBytes(cp932(records[i].Name), cp932(records[i].ProgramPath),
+                             cp932(records[i].ImagePath));
     return bytes;
 }
+
+// A double-click on a box of slot 5 and what the chooser hands back.
+struct Choice {
+    QString box;
+    QString chosen;
+    QColor preview; // slot 5's afterwards; red is an unsaved one from before
+    bool refused;   // "画像の選択が必要です"
+};
+
+// An edit of one slot (0: none), and for failures what the message names.
+struct Edit {
+    int slot;
+    SlotRecord record;
+    QString message;
+};
 
 } // namespace
 
 class SetUpTest : public QObject {
     Q_OBJECT
+    QTemporaryDir pickDir_;
+    const QString picture_ = pickDir_.filePath(u"new.bmp"_s);
+    const Slots saved_{SlotRecord{},
+                       {u"一番"_s, u"/usr/bin/one"_s, pickDir_.filePath(u"p1.png"_s)},
+                       {u"two"_s, u"/usr/bin/two"_s, QString()},
+                       {u"three"_s, QString(), pickDir_.filePath(u"p3.png"_s)},
+                       {},
+                       {u"five"_s, u"/opt/five"_s, pickDir_.filePath(u"p5.bmp"_s)}};
+    const Colours colours_{QColor(), Qt::red, QColor(), Qt::green, QColor(), Qt::blue};
+    QByteArray savedFile_;
+    std::unique_ptr<LauncherRig> r_;
+    std::function<void(FileManager&)> chooserWork_;
+
+    // Opens the editor from the launcher's menu and hands it, shown, to `work`; the chooser,
+    // when the editor opens it, goes to chooserWork_.
+    void openEditor(const std::function<void(SetUp&)>& work) {
+        r_->rig.modal.script = [&](QDialog& dialog) {
+            if (auto* chooser = qobject_cast<FileManager*>(&dialog))
+                return chooserWork_(*chooser);
+            auto& editor = dynamic_cast<SetUp&>(dialog);
+            editor.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&editor));
+            work(editor);
+        };
+        r_->main->Path_Setei_Click();
+    }
+
+    // Puts a record into the boxes of slot i, as the user and the chooser would.
+    static void type(SetUp& editor, int i, const SlotRecord& record) {
+        editor.P_Name[i]->setText(record.Name);
+        editor.Program_Path[i]->setPlainText(record.ProgramPath);
+        editor.Image_Path[i]->setText(record.ImagePath);
+    }
+
+    void checkLauncher(const Slots& records, const Colours& colours) {
+        for (int i = 1; i <= 5; ++i) {
+            QCOMPARE(r_->main->P_Name_L[i]->text(), records[i].Name);
+            QCOMPARE(Module1::ProgramPaths[i], records[i].ProgramPath);
+            QVERIFY2(ShowsColour(r_->main->Load_Image[i], colours[i]), qPrintable(records[i].Name));
+        }
+    }
+
+    void checkNothingSaved() {
+        QCOMPARE(r_->app.readData(u"SetUp.FIL"_s), savedFile_);
+        checkLauncher(saved_, colours_);
+    }
 
 private slots:
-    void initTestCase();
-    void cleanupTestCase() { QDir::setCurrent(startDir_); }
-    void init();
-    void cleanup();
+    void initTestCase() {
+        WritePicture(picture_, "bmp", Qt::yellow);
+        WriteTextFile(pickDir_.filePath(u"broken.jpg"_s));
+        // Slot 4's filler is not zero: only a save that really rewrites it makes it zero.
+        savedFile_ = fileBytes(saved_).replace(3 * 500 + 6, 494, QByteArray(494, '\xAA'));
+    }
 
-    void opening();
-    void refusesToOpenOverUnreadableSlots();
-    void chooserResults_data();
-    void chooserResults();
-    void chooserShowsTheSavedPicture();
-    void saving_data();
-    void saving();
-    void refusals_data();
-    void refusals();
-    void leavingWithoutSaving_data();
-    void leavingWithoutSaving();
-    void picturesGoneBeforeSaving();
+    void init() {
+        WritePicture(saved_[1].ImagePath, "png", Qt::red);
+        WritePicture(saved_[3].ImagePath, "png", Qt::green);
+        WritePicture(saved_[5].ImagePath, "bmp", Qt::blue);
+        r_ = std::make_unique<LauncherRig>(savedFile_);
+    }
 
-private:
-    // Opens the editor from the launcher's menu and hands it, shown, to `work`. The chooser,
-    // when the editor opens it, goes to chooserWork_.
-    void openEditor(const std::function<void(SetUp&)>& work);
-    QString picked(const QString& name) const { return QDir::currentPath() + u'/' + name; }
-    // The launcher's slot i shows `record`, with a picture of `colour` (invalid: none).
-    void checkLauncherSlot(int i, const SlotRecord& record, const QColor& colour);
-    void checkLauncherUnchanged();
+    void cleanup() {
+        r_.reset();
+        QVERIFY(QApplication::topLevelWidgets().isEmpty());
+    }
 
-    QString startDir_;
-    QTemporaryDir pickDir_;
-    std::unique_ptr<TempAppDir> app_;
-    std::unique_ptr<TestRig> rig_;
-    std::unique_ptr<Main> launcher_;
-    std::array<SlotRecord, 6> saved_;
-    std::array<QColor, 6> savedColours_;
-    QByteArray savedFile_;
-    std::function<void(FileManager&)> chooserWork_;
+    void choosing_data() {
+        QTest::addColumn<Choice>("c");
+        const QString image = u"Image_Path"_s, preview = u"Load_Image"_s,
+                      program = u"Program_Path"_s;
+        const QColor red(Qt::red);
+        QTest::newRow("picture, path box") << Choice{image, picture_, Qt::yellow, false};
+        QTest::newRow("picture, preview") << Choice{preview, picture_, Qt::yellow, false};
+        QTest::newRow("picture cleared") << Choice{image, u""_s, QColor(), false};
+        QTest::newRow("picture kept") << Choice{preview, GaveUp, red, false};
+        QTest::newRow("a directory") << Choice{image, pickDir_.path() + u'/', red, true};
+        QTest::newRow("no picture") << Choice{image, pickDir_.filePath(u"broken.jpg"_s), red, true};
+        QTest::newRow("program") << Choice{program, u"/opt/game.exe"_s, red, false};
+        QTest::newRow("program cleared") << Choice{program, u""_s, red, false};
+        QTest::newRow("program kept") << Choice{program, GaveUp, red, false};
+    }
+
+    void choosing() {
+        QFETCH(Choice, c);
+        const bool picture = c.box != u"Program_Path"_s;
+        const QString before = picture ? saved_[5].ImagePath : saved_[5].ProgramPath;
+        const QString after = c.chosen == GaveUp || c.refused ? before : c.chosen;
+        QString mode;
+        chooserWork_ = [&](FileManager& chooser) {
+            mode = Module1::ChooserMode;
+            QCOMPARE(Module1::ChooserSlot, 5);
+            QVERIFY(!picture || ShowsColour(chooser.Load_Image, Qt::blue));
+            if (c.chosen == GaveUp)
+                Module1::ChooserCancelled = Module1::True;
+            else
+                Module1::ChosenPath = c.chosen;
+        };
+        openEditor([&](SetUp& editor) {
+            // An unsaved preview: the chooser shows the launcher's instead, a refusal keeps it.
+            editor.Load_Image[5]->setPicture(r_->main->Load_Image[1]->picture());
+            auto* target = editor.findChild<QWidget*>(c.box + u"_5"_s);
+            if (auto* area = qobject_cast<QAbstractScrollArea*>(target))
+                target = area->viewport();
+            QTest::mouseDClick(target, Qt::LeftButton);
+            QCOMPARE(picture ? editor.Image_Path[5]->text() : editor.Program_Path[5]->toPlainText(),
+                     after);
+            QVERIFY(ShowsColour(editor.Load_Image[5], c.preview));
+        });
+        QCOMPARE(mode, picture ? Module1::ImageMode : Module1::FileMode);
+        QCOMPARE(Module1::ChooserCancelled, Module1::False);
+        QCOMPARE(r_->rig.sound.plays(), QStringList(2, Cue)); // the menu's and the double-click's
+        const QString refusal = u"error: 画像の選択が必要です"_s;
+        QCOMPARE(r_->messages(), c.refused ? QStringList{refusal} : QStringList());
+        checkNothingSaved(); // not before "更　新"
+    }
+
+    void saving_data() {
+        QTest::addColumn<Edit>("edit");
+        QTest::newRow("nothing changed") << Edit{0, {}, {}};
+        QTest::newRow("new texts, spaces kept, and a picture")
+            << Edit{4, {u" 新しい名前 "_s, u"/opt/new tool "_s, picture_}, {}};
+        QTest::newRow("slot emptied") << Edit{1, {}, {}};
+        QTest::newRow("exactly 494 bytes") << Edit{2, {QString(494, u'n'), {}, {}}, {}};
+    }
+
+    void saving() {
+        QFETCH(Edit, edit);
+        Slots expected = saved_;
+        Colours colours = colours_;
+        if (edit.slot > 0) {
+            expected[edit.slot] = edit.record;
+            colours[edit.slot] = edit.record.ImagePath.isEmpty() ? QColor() : Qt::yellow;
+        }
+        openEditor([&](SetUp& editor) {
+            if (edit.slot > 0)
+                type(editor, edit.slot, edit.record);
+            QTest::mouseClick(editor.Coushin, Qt::LeftButton);
+            QVERIFY(editor.isVisible());
+        });
+        QCOMPARE(r_->app.readData(u"SetUp.FIL"_s), fileBytes(expected));
+        QCOMPARE(r_->messages(), QStringList{u"info: 更新完了。"_s});
+        checkLauncher(expected, colours);
+        QCOMPARE(r_->rig.sound.plays(), QStringList{Cue}); // "更　新" itself makes no sound
+    }
+
+    void failedSaves_data() {
+        QTest::addColumn<Edit>("edit"); // its name and program; slot 1's name changes too
+        QTest::addColumn<bool>("written");
+        QTest::newRow("495 bytes")
+            << Edit{3, {QString(495, u'a'), {}, {}}, u"スロット 3"_s} << false;
+        QTest::newRow("a letter code page 932 lacks")
+            << Edit{5, {{}, u"/opt/Müller"_s, {}}, u"スロット 5"_s} << false;
+        // Written all the same; those slots show their names and keep their programs.
+        QTest::newRow("pictures gone")
+            << Edit{5, {u"five again"_s, u"/opt/five"_s, {}}, u"スロット 3、5 の画像"_s} << true;
+    }
+
+    void failedSaves() {
+        QFETCH(Edit, edit);
+        QFETCH(bool, written);
+        Slots expected = saved_;
+        expected[1].Name = u"changed"_s;
+        expected[edit.slot].Name = edit.record.Name;
+        expected[edit.slot].ProgramPath = edit.record.ProgramPath;
+        openEditor([&](SetUp& editor) {
+            for (int i : {1, edit.slot})
+                type(editor, i, expected[i]);
+            if (written) {
+                QVERIFY(QFile::remove(saved_[3].ImagePath));
+                QVERIFY(QFile::remove(saved_[5].ImagePath));
+            }
+            QTest::mouseClick(editor.Coushin, Qt::LeftButton);
+            QVERIFY(editor.isVisible());
+        });
+        const QStringList shown = r_->messages();
+        QVERIFY2(shown.size() == 1 && shown[0].startsWith(u"error: "_s) &&
+                     shown[0].contains(edit.message),
+                 qPrintable(shown.join(u'\n')));
+        if (!written)
+            return checkNothingSaved();
+        QCOMPARE(r_->app.readData(u"SetUp.FIL"_s), fileBytes(expected));
+        checkLauncher(expected, {QColor(), Qt::red, QColor(), QColor(), QColor(), QColor()});
+    }
+
+    void leavingThenReopening_data() {
+        QTest::addColumn<bool>("closeBox");
+        QTest::newRow("キャンセル") << false;
+        QTest::newRow("close box") << true;
+    }
+
+    void leavingThenReopening() {
+        QFETCH(bool, closeBox);
+        chooserWork_ = [](FileManager&) { Module1::ChosenPath = u"/opt/game.exe"_s; };
+        openEditor([&](SetUp& editor) {
+            editor.P_Name[1]->setText(u"edited"_s);
+            QTest::mouseDClick(editor.Program_Path[2]->viewport(), Qt::LeftButton);
+            QCOMPARE(editor.Program_Path[2]->toPlainText(), u"/opt/game.exe"_s);
+            if (closeBox)
+                editor.close();
+            else
+                QTest::mouseClick(editor.Cancel, Qt::LeftButton);
+            QVERIFY(!editor.isVisible());
+        });
+        QVERIFY(r_->rig.messages.shown.isEmpty());
+        checkNothingSaved();
+        // Opening again shows the saved slots, and the pictures that the launcher shows rather
+        // than the files, one of which has changed.
+        WritePicture(saved_[1].ImagePath, "png", Qt::yellow);
+        openEditor([&](SetUp& editor) {
+            for (int i = 1; i <= 5; ++i) {
+                QCOMPARE(editor.recordInBoxes(i), saved_[i]);
+                QVERIFY(ShowsColour(editor.Load_Image[i], colours_[i]));
+            }
+            QVERIFY(editor.P_Name[1]->hasFocus());
+        });
+        // The menu's, the double-click's, the menu's again.
+        QCOMPARE(r_->rig.sound.plays(), QStringList(3, Cue));
+    }
 };
-
-void SetUpTest::initTestCase() {
-    startDir_ = QDir::currentPath();
-    WritePicture(pickDir_.filePath(u"new.bmp"_s), "bmp", Qt::yellow);
-    WriteTextFile(pickDir_.filePath(u"broken.jpg"_s));
-    WriteTextFile(pickDir_.filePath(u"game.exe"_s));
-}
-
-void SetUpTest::init() {
-    Module1::Reset();
-    app_ = std::make_unique<TempAppDir>();
-    const QString p1 = app_->dataPath(u"p1.png"_s);
-    const QString p3 = app_->dataPath(u"p3.png"_s);
-    const QString p5 = app_->dataPath(u"p5.bmp"_s);
-    WritePicture(p1, "png", Qt::red);
-    WritePicture(p3, "png", Qt::green);
-    WritePicture(p5, "bmp", Qt::blue);
-    saved_ = {SlotRecord{},
-              {u"一番"_s, u"/usr/bin/one"_s, p1},
-              {u"two"_s, u"/usr/bin/two"_s, QString()},
-              {u"three"_s, QString(), p3},
-              {},
-              {u"five"_s, u"/opt/five"_s, p5}};
-    savedColours_ = {QColor(),          QColor(Qt::red), QColor(),
-                     QColor(Qt::green), QColor(),        QColor(Qt::blue)};
-    // Slot 4's filler is not zero: only a save that really rewrites it makes it zero.
-    savedFile_ = fileBytes(saved_);
-    savedFile_.replace(3 * 500 + 6, 494, QByteArray(494, '\xAA'));
-    app_->writeData(u"SetUp.FIL"_s, savedFile_);
-    app_->writeData(u"DataBase.FIL"_s, "0,-1\r\n");
-
-    rig_ = std::make_unique<TestRig>();
-    launcher_ = std::make_unique<Main>(rig_->seams());
-    QVERIFY(rig_->messages.shown.isEmpty());
-    rig_->sound.calls.clear();
-    chooserWork_ = nullptr;
-    QVERIFY(QDir::setCurrent(pickDir_.path()));
-}
-
-void SetUpTest::cleanup() {
-    launcher_.reset();
-    rig_.reset();
-    app_.reset();
-    QVERIFY(QApplication::topLevelWidgets().isEmpty());
-}
-
-void SetUpTest::openEditor(const std::function<void(SetUp&)>& work) {
-    rig_->modal.script = [&](QDialog& dialog) {
-        if (auto* chooser = qobject_cast<FileManager*>(&dialog)) {
-            if (chooserWork_)
-                chooserWork_(*chooser);
-            return;
-        }
-        auto* editor = qobject_cast<SetUp*>(&dialog);
-        QVERIFY(editor);
-        editor->show();
-        QVERIFY(QTest::qWaitForWindowExposed(editor));
-        work(*editor);
-    };
-    launcher_->Path_Setei_Click();
-}
-
-void SetUpTest::checkLauncherSlot(int i, const SlotRecord& record, const QColor& colour) {
-    QCOMPARE(launcher_->P_Name_L[i]->text(), record.Name);
-    QCOMPARE(Module1::ProgramPaths[i], record.ProgramPath);
-    QCOMPARE(launcher_->Load_Image[i]->hasPicture(), colour.isValid());
-    if (colour.isValid())
-        QVERIFY(ColoursNear(CentreColour(launcher_->Load_Image[i]->picture()), colour));
-}
-
-void SetUpTest::checkLauncherUnchanged() {
-    for (int i = 1; i <= 5; ++i)
-        checkLauncherSlot(i, saved_[i], savedColours_[i]);
-}
-
-void SetUpTest::opening() {
-    // The previews copy what the launcher shows, not the files: slot 1's file has changed.
-    WritePicture(saved_[1].ImagePath, "png", Qt::yellow);
-    openEditor([&](SetUp& editor) {
-        for (int i = 1; i <= 5; ++i) {
-            QCOMPARE(editor.recordInBoxes(i), saved_[i]);
-            QCOMPARE(editor.Load_Image[i]->hasPicture(), savedColours_[i].isValid());
-            if (savedColours_[i].isValid())
-                QCOMPARE(editor.Load_Image[i]->picture().toImage(),
-                         launcher_->Load_Image[i]->picture().toImage());
-        }
-        QVERIFY(editor.P_Name[1]->hasFocus());
-    });
-    QCOMPARE(rig_->modal.opened, QStringList{u"SetUp"_s});
-    QCOMPARE(rig_->sound.plays(), QStringList{ButtonCue});
-}
-
-void SetUpTest::refusesToOpenOverUnreadableSlots() {
-    launcher_->slotFile().CloseSlotFile();
-    launcher_->Path_Setei_Click();
-    QVERIFY(rig_->modal.opened.isEmpty());
-    QCOMPARE(rig_->messages.shown.size(), 1);
-    QCOMPARE(rig_->messages.shown[0].icon, MessageIcon::Error);
-    QVERIFY(rig_->messages.shown[0].text.contains(u"パス設定を開けません"_s));
-}
-
-void SetUpTest::chooserResults_data() {
-    QTest::addColumn<Target>("target");
-    QTest::addColumn<Choice>("choice");
-    QTest::addColumn<QString>("file");   // selected in the chooser first, if any
-    QTest::addColumn<QString>("text");   // the box afterwards; "=" keeps the saved text
-    QTest::addColumn<QColor>("preview"); // slot 5's preview afterwards; invalid: none
-    QTest::addColumn<bool>("refused");   // "画像の選択が必要です" shown
-    const QColor blue(Qt::blue);
-    const QColor yellow(Qt::yellow);
-    const QString nothing;
-    QTest::newRow("picture from its path box")
-        << Target::ImagePathBox << Choice::Pick << u"new.bmp"_s << u"new.bmp"_s << yellow << false;
-    QTest::newRow("picture from the preview")
-        << Target::Preview << Choice::Pick << u"new.bmp"_s << u"new.bmp"_s << yellow << false;
-    QTest::newRow("picture cleared")
-        << Target::ImagePathBox << Choice::Clear << u"new.bmp"_s << u""_s << QColor() << false;
-    QTest::newRow("picture chooser cancelled")
-        << Target::ImagePathBox << Choice::Cancel << u"new.bmp"_s << u"="_s << blue << false;
-    QTest::newRow("picture chooser closed by its box")
-        << Target::Preview << Choice::CloseBox << u"new.bmp"_s << u"="_s << blue << false;
-    QTest::newRow("O K without a picture")
-        << Target::ImagePathBox << Choice::OkWithoutFile << nothing << u"="_s << blue << true;
-    QTest::newRow("a name that is no picture")
-        << Target::ImagePathBox << Choice::Pick << u"broken.jpg"_s << u"="_s << blue << true;
-    QTest::newRow("program picked") << Target::ProgramPathBox << Choice::Pick << u"game.exe"_s
-                                    << u"game.exe"_s << blue << false;
-    QTest::newRow("program cleared")
-        << Target::ProgramPathBox << Choice::Clear << u"game.exe"_s << u""_s << blue << false;
-    QTest::newRow("program O K without a file")
-        << Target::ProgramPathBox << Choice::OkWithoutFile << nothing << u"/"_s << blue << false;
-    QTest::newRow("program chooser cancelled")
-        << Target::ProgramPathBox << Choice::Cancel << u"game.exe"_s << u"="_s << blue << false;
-    QTest::newRow("program chooser closed by its box")
-        << Target::ProgramPathBox << Choice::CloseBox << u"game.exe"_s << u"="_s << blue << false;
-}
-
-void SetUpTest::chooserResults() {
-    QFETCH(Target, target);
-    QFETCH(Choice, choice);
-    QFETCH(QString, file);
-    QFETCH(QString, text);
-    QFETCH(QColor, preview);
-    QFETCH(bool, refused);
-    const bool picture = target != Target::ProgramPathBox;
-    QString expected = picture ? saved_[5].ImagePath : saved_[5].ProgramPath;
-    if (text == u"/"_s)
-        expected = QDir::toNativeSeparators(QDir::currentPath()) + QDir::separator();
-    else if (text != u"="_s)
-        expected = text.isEmpty() ? QString() : picked(text);
-
-    QString modeSeen;
-    int slotSeen = 0;
-    chooserWork_ = [&](FileManager& chooser) {
-        modeSeen = Module1::ChooserMode;
-        slotSeen = Module1::ChooserSlot;
-        if (!file.isEmpty())
-            chooser.File1->setCurrentItem(FindItem(chooser.File1, file));
-        switch (choice) {
-        case Choice::Pick:
-        case Choice::OkWithoutFile:
-            QTest::mouseClick(chooser.OK, Qt::LeftButton);
-            break;
-        case Choice::Clear:
-            QTest::mouseClick(chooser.Syoukyo, Qt::LeftButton);
-            break;
-        case Choice::Cancel:
-            QTest::mouseClick(chooser.Cancel, Qt::LeftButton);
-            break;
-        case Choice::CloseBox:
-            chooser.show();
-            chooser.close();
-            break;
-        }
-    };
-    openEditor([&](SetUp& editor) {
-        switch (target) {
-        case Target::ImagePathBox:
-            QTest::mouseDClick(editor.Image_Path[5], Qt::LeftButton);
-            break;
-        case Target::Preview:
-            QTest::mouseDClick(editor.Load_Image[5], Qt::LeftButton);
-            break;
-        case Target::ProgramPathBox:
-            QTest::mouseDClick(editor.Program_Path[5]->viewport(), Qt::LeftButton);
-            break;
-        }
-        QCOMPARE(picture ? editor.Image_Path[5]->text() : editor.Program_Path[5]->toPlainText(),
-                 expected);
-        QCOMPARE(editor.Load_Image[5]->hasPicture(), preview.isValid());
-        if (preview.isValid())
-            QVERIFY(ColoursNear(CentreColour(editor.Load_Image[5]->picture()), preview));
-        QVERIFY(editor.isVisible());
-    });
-    QCOMPARE(rig_->modal.opened, (QStringList{u"SetUp"_s, u"FileManager"_s}));
-    QCOMPARE(modeSeen, picture ? Module1::ImageMode : Module1::FileMode);
-    QCOMPARE(slotSeen, 5);
-    QCOMPARE(Module1::ChooserCancelled, Module1::False);
-    // The menu's cue, the double-click's, and the chooser's own for O K and 消去.
-    const bool chooserCue =
-        choice == Choice::Pick || choice == Choice::OkWithoutFile || choice == Choice::Clear;
-    QCOMPARE(rig_->sound.plays().count(ButtonCue), chooserCue ? 3 : 2);
-    QCOMPARE(rig_->messages.texts(), refused ? QStringList{PictureNeeded} : QStringList());
-    if (refused)
-        QCOMPARE(rig_->messages.shown[0].icon, MessageIcon::Error);
-    // Nothing reaches the file or the launcher before "更　新".
-    QCOMPARE(app_->readData(u"SetUp.FIL"_s), savedFile_);
-    checkLauncherUnchanged();
-}
-
-void SetUpTest::chooserShowsTheSavedPicture() {
-    QColor shownInChooser;
-    openEditor([&](SetUp& editor) {
-        chooserWork_ = [&](FileManager& chooser) {
-            chooser.File1->setCurrentItem(FindItem(chooser.File1, u"new.bmp"_s));
-            chooser.OK_Click();
-        };
-        QTest::mouseDClick(editor.Image_Path[1], Qt::LeftButton);
-        QVERIFY(ColoursNear(CentreColour(editor.Load_Image[1]->picture()), Qt::yellow));
-        chooserWork_ = [&](FileManager& chooser) {
-            shownInChooser = CentreColour(chooser.Load_Image->picture());
-            chooser.Cancel_Click();
-        };
-        QTest::mouseDClick(editor.Load_Image[1], Qt::LeftButton);
-    });
-    QVERIFY2(ColoursNear(shownInChooser, Qt::red), qPrintable(shownInChooser.name()));
-}
-
-void SetUpTest::saving_data() {
-    QTest::addColumn<int>("slot"); // 0: nothing edited
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("program");
-    QTest::addColumn<QString>("image"); // a name in the pick directory, or empty
-    QTest::addColumn<QColor>("colour");
-    QTest::newRow("nothing changed") << 0 << u""_s << u""_s << u""_s << QColor();
-    QTest::newRow("new texts and picture")
-        << 2 << u"新しい名前"_s << u"/opt/new tool"_s << u"new.bmp"_s << QColor(Qt::yellow);
-    QTest::newRow("slot emptied") << 1 << u""_s << u""_s << u""_s << QColor();
-    QTest::newRow("empty slot filled")
-        << 4 << u"four"_s << u"/opt/four"_s << u"new.bmp"_s << QColor(Qt::yellow);
-    QTest::newRow("exactly 494 bytes") << 4 << QString(494, u'n') << u""_s << u""_s << QColor();
-    QTest::newRow("spaces kept as typed")
-        << 3 << u"  three  "_s << u" /opt/x "_s << u""_s << QColor();
-}
-
-void SetUpTest::saving() {
-    QFETCH(int, slot);
-    QFETCH(QString, name);
-    QFETCH(QString, program);
-    QFETCH(QString, image);
-    QFETCH(QColor, colour);
-    std::array<SlotRecord, 6> expected = saved_;
-    if (slot > 0)
-        expected[slot] = {name, program, image.isEmpty() ? QString() : picked(image)};
-
-    openEditor([&](SetUp& editor) {
-        if (slot > 0) {
-            editor.P_Name[slot]->setText(expected[slot].Name);
-            editor.Program_Path[slot]->setPlainText(expected[slot].ProgramPath);
-            editor.Image_Path[slot]->setText(expected[slot].ImagePath);
-        }
-        QTest::mouseClick(editor.Coushin, Qt::LeftButton);
-        QVERIFY(editor.isVisible());
-        if (slot > 0)
-            QCOMPARE(editor.recordInBoxes(slot), expected[slot]);
-    });
-    QCOMPARE(app_->readData(u"SetUp.FIL"_s), fileBytes(expected));
-    QCOMPARE(rig_->messages.texts(), QStringList{Saved});
-    QCOMPARE(rig_->messages.shown[0].icon, MessageIcon::Information);
-    for (int i = 1; i <= 5; ++i)
-        checkLauncherSlot(i, expected[i], i == slot ? colour : savedColours_[i]);
-    // "更　新" itself makes no sound.
-    QCOMPARE(rig_->sound.plays(), QStringList{ButtonCue});
-}
-
-void SetUpTest::refusals_data() {
-    QTest::addColumn<int>("slot");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("program");
-    QTest::newRow("495 bytes") << 3 << QString(495, u'a') << u""_s;
-    QTest::newRow("two-byte characters past 494 bytes") << 5 << QString(248, u'あ') << u""_s;
-    QTest::newRow("a letter code page 932 lacks") << 2 << u"Müller"_s << u"/usr/bin/two"_s;
-    QTest::newRow("an emoji in a program path") << 4 << u""_s << u"/opt/🎮"_s;
-}
-
-void SetUpTest::refusals() {
-    QFETCH(int, slot);
-    QFETCH(QString, name);
-    QFETCH(QString, program);
-    openEditor([&](SetUp& editor) {
-        // A slot before the refused one that would fit: it must not be written either.
-        editor.P_Name[1]->setText(u"changed"_s);
-        editor.P_Name[slot]->setText(name);
-        editor.Program_Path[slot]->setPlainText(program);
-        editor.Image_Path[slot]->clear();
-        QTest::mouseClick(editor.Coushin, Qt::LeftButton);
-        QVERIFY(editor.isVisible());
-        QCOMPARE(editor.P_Name[1]->text(), u"changed"_s);
-        QCOMPARE(editor.P_Name[slot]->text(), name);
-    });
-    QCOMPARE(app_->readData(u"SetUp.FIL"_s), savedFile_);
-    QCOMPARE(rig_->messages.shown.size(), 1);
-    QCOMPARE(rig_->messages.shown[0].icon, MessageIcon::Error);
-    QVERIFY2(rig_->messages.shown[0].text.contains(u"スロット %1"_s.arg(slot)),
-             qPrintable(rig_->messages.shown[0].text));
-    checkLauncherUnchanged();
-}
-
-void SetUpTest::leavingWithoutSaving_data() {
-    QTest::addColumn<Leave>("leave");
-    QTest::newRow("キャンセル") << Leave::CancelButton;
-    QTest::newRow("close box") << Leave::CloseBox;
-    QTest::newRow("Escape does nothing, then キャンセル") << Leave::EscapeThenCancel;
-}
-
-void SetUpTest::leavingWithoutSaving() {
-    QFETCH(Leave, leave);
-    chooserWork_ = [](FileManager& chooser) {
-        chooser.File1->setCurrentItem(FindItem(chooser.File1, u"game.exe"_s));
-        chooser.OK_Click();
-    };
-    openEditor([&](SetUp& editor) {
-        editor.P_Name[1]->setText(u"edited"_s);
-        QTest::mouseDClick(editor.Program_Path[2]->viewport(), Qt::LeftButton);
-        QCOMPARE(editor.Program_Path[2]->toPlainText(), picked(u"game.exe"_s));
-        switch (leave) {
-        case Leave::CancelButton:
-            QTest::mouseClick(editor.Cancel, Qt::LeftButton);
-            break;
-        case Leave::CloseBox:
-            editor.close();
-            break;
-        case Leave::EscapeThenCancel:
-            QTest::keyClick(editor.P_Name[1], Qt::Key_Escape);
-            QVERIFY(editor.isVisible());
-            QTest::keyClick(editor.P_Name[1], Qt::Key_Return);
-            QVERIFY(editor.isVisible());
-            QTest::mouseClick(editor.Cancel, Qt::LeftButton);
-            break;
-        }
-        QVERIFY(!editor.isVisible());
-    });
-    QCOMPARE(app_->readData(u"SetUp.FIL"_s), savedFile_);
-    QVERIFY(rig_->messages.shown.isEmpty());
-    checkLauncherUnchanged();
-    // Opening again shows the saved slots, not the edits.
-    openEditor([&](SetUp& editor) {
-        for (int i = 1; i <= 5; ++i)
-            QCOMPARE(editor.recordInBoxes(i), saved_[i]);
-    });
-}
-
-void SetUpTest::picturesGoneBeforeSaving() {
-    std::array<SlotRecord, 6> expected = saved_;
-    expected[5].Name = u"five again"_s;
-    openEditor([&](SetUp& editor) {
-        QVERIFY(QFile::remove(saved_[3].ImagePath));
-        QVERIFY(QFile::remove(saved_[5].ImagePath));
-        editor.P_Name[5]->setText(expected[5].Name);
-        QTest::mouseClick(editor.Coushin, Qt::LeftButton);
-        QVERIFY(editor.isVisible());
-    });
-    // All five written; the two slots show their names and keep their programs.
-    QCOMPARE(app_->readData(u"SetUp.FIL"_s), fileBytes(expected));
-    QCOMPARE(rig_->messages.shown.size(), 1);
-    QCOMPARE(rig_->messages.shown[0].icon, MessageIcon::Error);
-    QVERIFY2(rig_->messages.shown[0].text.contains(u"スロット 3、5 の画像"_s),
-             qPrintable(rig_->messages.shown[0].text));
-    for (int i = 1; i <= 5; ++i)
-        checkLauncherSlot(i, expected[i], i == 3 || i == 5 ? QColor() : savedColours_[i]);
-}
 
 QTEST_MAIN(SetUpTest)
 #include "tst_SetUp.moc"
