@@ -3,38 +3,28 @@
 
 #include "LauncherData.h"
 #include "common/Module1.h"
-#include "launcher/Main.h"
 
 #include <QTest>
 
 namespace {
-const QString LaunchFailure = QStringLiteral("起動エラー");
 const QStringList Programs = {"/opt/one", "", "/opt/three", "/opt/four", "/opt/five"};
 
 // Twips geometry of a picture: left, top, width, height.
 using Geometry = QList<int>;
-
-Geometry geometryOf(const PictureBox& picture) {
-    return {picture.twipsLeft(), picture.twipsTop(), picture.twipsWidth(), picture.twipsHeight()};
+Geometry geometryOf(const PictureBox& p) {
+    return {p.twipsLeft(), p.twipsTop(), p.twipsWidth(), p.twipsHeight()};
 }
 
 // Records the picture's geometry each time it is painted.
-class PaintRecorder : public QObject {
-public:
-    explicit PaintRecorder(PictureBox* picture) : picture_(picture) {
-        picture->installEventFilter(this);
-    }
-    QList<Geometry> painted;
-
-protected:
+struct PaintRecorder : QObject {
+    explicit PaintRecorder(PictureBox* p) : picture(p) { p->installEventFilter(this); }
     bool eventFilter(QObject*, QEvent* event) override {
         if (event->type() == QEvent::Paint)
-            painted << geometryOf(*picture_);
+            painted << geometryOf(*picture);
         return false;
     }
-
-private:
-    PictureBox* picture_;
+    PictureBox* picture;
+    QList<Geometry> painted;
 };
 } // namespace
 
@@ -45,267 +35,129 @@ private slots:
     void init() { Module1::Reset(); }
     void cleanup() { QVERIFY(QApplication::topLevelWidgets().isEmpty()); }
 
-    void collapse_data();
-    void collapse();
-    void secondLaunchSkipsTheAnimation();
-    void emptySlotDoesNothing();
-    void startFailure_data();
-    void startFailure();
-    void staysOpenWithCloseAfterLaunchOff();
-    void closeAfterLaunch();
-    void waitsForTheSecondAfterNext_data();
-    void waitsForTheSecondAfterNext();
-    void inputDuringTheWaitIsIgnored();
-    void failedSaveOnTheWayOutIsReported();
+    void collapse() {
+        Launcher l(Programs, "0,-1\r\n");
+        l.main.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&l.main));
+        PaintRecorder recorder(l.main.Load_Image[3]);
+
+        l.main.Run_B_Click(3);
+
+        // Every step of both loops is painted before the click returns.
+        QCOMPARE(recorder.painted.size(), 202);
+        // Slot 3's picture starts at 3480, 3360, 960 x 960.
+        QCOMPARE(recorder.painted[0], (Geometry{3480, 3364, 960, 951}));
+        QCOMPARE(recorder.painted[100], (Geometry{3480, 3764, 960, 51}));
+        QCOMPARE(recorder.painted[201], (Geometry{3985, 3764, 51, 51}));
+        const Geometry hidden{5000, 3764, 51, 51};
+        QCOMPARE(geometryOf(*recorder.picture), hidden);
+        QVERIFY(!recorder.picture->geometry().intersects(l.main.rect()));
+        QCOMPARE(l.rig.sound.plays(), (QStringList{"RUN_Kidou.wav", "EXE_KIDOU.wav"}));
+
+        // A second launch finds the picture 51 high and starts at once.
+        recorder.painted.clear();
+        QTest::mouseClick(l.main.Run_B[3], Qt::LeftButton);
+        QCOMPARE(recorder.painted.size(), 0);
+        QCOMPARE(geometryOf(*recorder.picture), hidden);
+        QCOMPARE(l.rig.processes.started, QStringList(2, Programs[2]));
+    }
+
+    void launcherStaysOpen_data() {
+        QTest::addColumn<int>("slot");  // 2 is empty, 4 fails to start
+        QTest::addColumn<bool>("mark"); // the close-after-launch check mark at the click
+        QTest::newRow("empty slot does nothing") << 2 << true;
+        // The launch takes the check mark, not the value loaded.
+        QTest::newRow("mark cleared in this run") << 1 << false;
+        QTest::newRow("start fails, close-after-launch off") << 4 << false;
+        QTest::newRow("start fails, close-after-launch on") << 4 << true;
+    }
+
+    void launcherStaysOpen() {
+        QFETCH(int, slot);
+        QFETCH(bool, mark);
+        Launcher l(Programs, "-1,-1\r\n");
+        l.rig.processes.failing << QStringLiteral("/opt/four");
+        l.main.Soft_Close_On_Off->setChecked(mark);
+
+        l.main.Run_B_Click(slot);
+
+        const bool empty = slot == 2, fails = slot == 4;
+        QCOMPARE(BoxesOf(l.rig.messages),
+                 fails ? QStringList{QStringLiteral("E TESSELO 起動エラー")} : QStringList());
+        QCOMPARE(l.rig.processes.started, empty ? QStringList() : QStringList{Programs[slot - 1]});
+        QCOMPARE(l.rig.sound.calls.mid(2),
+                 empty ? QStringList() : QStringList{"play EXE_KIDOU.wav"});
+        QCOMPARE(l.main.Load_Image[slot]->twipsLeft(), empty ? 3480 : 5000);
+        QCOMPARE(Module1::SoftClose, empty || fails ? Module1::True : Module1::False);
+        QCOMPARE(l.rig.endCalls + l.rig.clock.waits, 0);
+        QVERIFY(l.main.slotFile().isOpen());
+        QCOMPARE(l.options(), QByteArray("-1,-1\r\n"));
+    }
+
+    void closeAfterLaunch_data() {
+        QTest::addColumn<int>("start");
+        QTest::addColumn<int>("step");       // seconds the clock moves on per wait
+        QTest::addColumn<int>("stillWaits"); // waits during which the clock stands still first
+        QTest::addColumn<int>("end");
+        QTest::addColumn<int>("waits");
+        QTest::newRow("from 30") << 30 << 1 << 0 << 32 << 2;
+        QTest::newRow("from 57") << 57 << 1 << 0 << 59 << 2;
+        QTest::newRow("from 58 into the next minute") << 58 << 1 << 0 << 0 << 2;
+        QTest::newRow("from 59 into the next minute") << 59 << 1 << 0 << 1 << 2;
+        QTest::newRow("clock jumps from 30") << 30 << 3 << 0 << 33 << 1;
+        QTest::newRow("clock jumps from 58") << 58 << 2 << 0 << 0 << 1;
+        QTest::newRow("clock jumps from 59") << 59 << 3 << 0 << 2 << 1;
+        QTest::newRow("clock stands still at 30") << 30 << 1 << 3 << 32 << 5;
+        QTest::newRow("clock stands still at 58") << 58 << 1 << 3 << 0 << 5;
+    }
+
+    void closeAfterLaunch() {
+        QFETCH(int, start);
+        QFETCH(int, step);
+        QFETCH(int, stillWaits);
+        Launcher l(Programs, "-1,-1\r\n");
+        l.main.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&l.main));
+        l.dir.writeData(QStringLiteral("DataBase.FIL"), "stale"); // replaced on the way out
+        l.rig.clock.second = start;
+        QStringList seenAtFirstWait;
+        l.rig.clock.onWait = [&] {
+            l.rig.clock.step = l.rig.clock.waits <= stillWaits ? 0 : step;
+            if (l.rig.clock.waits > 1)
+                return;
+            // Device closed, slot file closed and options saved before the wait.
+            seenAtFirstWait = l.rig.sound.calls;
+            QVERIFY(!l.main.slotFile().isOpen());
+            QCOMPARE(l.options(), QByteArray("-1,-1\r\n"));
+            QCOMPARE(l.rig.endCalls, 0);
+            // Input during the wait is ignored, the window's own shutdown included.
+            l.dir.writeData(QStringLiteral("DataBase.FIL"), "saved");
+            l.main.Run_B_Click(3);
+            QTest::mouseClick(l.main.Run_B[4], Qt::LeftButton);
+            for (QAction* item :
+                 {l.main.Soft_Close_On_Off, l.main.Koukaon_On_Off, l.main.Format, l.main.Version})
+                item->trigger();
+            l.main.Form_MouseDown(Qt::RightButton, l.main.mapToGlobal(QPoint(8, 470)));
+            l.main.close();
+        };
+
+        l.main.Run_B_Click(5);
+
+        QCOMPARE(l.rig.endCalls, 1);
+        QTEST(l.rig.clock.second, "end");
+        QTEST(l.rig.clock.waits, "waits");
+        QCOMPARE(l.rig.processes.started, QStringList{"/opt/five"});
+        QCOMPARE(seenAtFirstWait,
+                 (QStringList{"open", "play RUN_Kidou.wav", "play EXE_KIDOU.wav", "close"}));
+        QCOMPARE(l.rig.sound.calls, seenAtFirstWait);
+        QCOMPARE(l.rig.messages.texts() + l.rig.modal.opened, QStringList());
+        QVERIFY(!l.main.File->isVisible());
+        QVERIFY(l.main.Soft_Close_On_Off->isChecked() && l.main.Koukaon_On_Off->isChecked());
+        QCOMPARE(l.main.Load_Image[3]->twipsLeft(), 3480);
+        QCOMPARE(l.main.P_Name_L[2]->text(), QStringLiteral("slot2"));
+        QCOMPARE(l.options(), QByteArray("saved"));
+    }
 };
-
-void TestMainLaunch::collapse_data() {
-    QTest::addColumn<int>("slot");
-    QTest::addColumn<int>("paint"); // index of the paint looked at; -1: after the click
-    QTest::addColumn<Geometry>("geometry");
-
-    // Slot 1's picture starts at 3480, 720, 960 x 960; slot 5's 5280 twips further down.
-    QTest::newRow("first step") << 1 << 0 << Geometry{3480, 724, 960, 951};
-    QTest::newRow("shrunk to 51 high") << 1 << 100 << Geometry{3480, 1124, 960, 51};
-    QTest::newRow("first sideways step") << 1 << 101 << Geometry{3485, 1124, 951, 51};
-    QTest::newRow("shrunk to 51 wide") << 1 << 201 << Geometry{3985, 1124, 51, 51};
-    QTest::newRow("out of sight") << 1 << -1 << Geometry{5000, 1124, 51, 51};
-    QTest::newRow("slot 5 shrunk to 51 high") << 5 << 100 << Geometry{3480, 6404, 960, 51};
-    QTest::newRow("slot 5 out of sight") << 5 << -1 << Geometry{5000, 6404, 51, 51};
-}
-
-void TestMainLaunch::collapse() {
-    QFETCH(int, slot);
-    QFETCH(int, paint);
-    QFETCH(Geometry, geometry);
-
-    TempAppDir dir;
-    WriteLauncherData(dir, Programs, "0,-1\r\n");
-    TestRig rig;
-    Main main(rig.seams());
-    main.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&main));
-    PaintRecorder recorder(main.Load_Image[slot]);
-
-    main.Run_B_Click(slot);
-
-    // Every step of both loops is painted before the click returns.
-    QCOMPARE(recorder.painted.size(), 202);
-    QCOMPARE(paint < 0 ? geometryOf(*main.Load_Image[slot]) : recorder.painted[paint], geometry);
-    QCOMPARE(rig.processes.started, QStringList{Programs[slot - 1]});
-    QCOMPARE(rig.sound.plays(), (QStringList{"RUN_Kidou.wav", "EXE_KIDOU.wav"}));
-    QVERIFY(!main.Load_Image[slot]->geometry().intersects(main.rect()));
-}
-
-void TestMainLaunch::secondLaunchSkipsTheAnimation() {
-    TempAppDir dir;
-    WriteLauncherData(dir, Programs, "0,0\r\n");
-    TestRig rig;
-    Main main(rig.seams());
-    main.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&main));
-    main.Run_B_Click(3);
-    const Geometry collapsed = geometryOf(*main.Load_Image[3]);
-    PaintRecorder recorder(main.Load_Image[3]);
-
-    QTest::mouseClick(main.Run_B[3], Qt::LeftButton);
-
-    QCOMPARE(recorder.painted.size(), 0);
-    QCOMPARE(geometryOf(*main.Load_Image[3]), collapsed);
-    QCOMPARE(rig.processes.started, (QStringList{"/opt/three", "/opt/three"}));
-}
-
-void TestMainLaunch::emptySlotDoesNothing() {
-    TempAppDir dir;
-    WriteLauncherData(dir, Programs, "-1,-1\r\n");
-    TestRig rig;
-    Main main(rig.seams());
-    rig.sound.calls.clear();
-
-    main.Run_B_Click(2);
-
-    QCOMPARE(rig.sound.calls, QStringList());
-    QCOMPARE(rig.processes.started, QStringList());
-    QCOMPARE(geometryOf(*main.Load_Image[2]), (Geometry{3480, 2040, 960, 960}));
-    QCOMPARE(rig.messages.texts(), QStringList());
-    QCOMPARE(rig.endCalls, 0);
-}
-
-void TestMainLaunch::startFailure_data() {
-    QTest::addColumn<QByteArray>("options");
-    QTest::newRow("close-after-launch off") << QByteArray("0,-1\r\n");
-    QTest::newRow("close-after-launch on") << QByteArray("-1,-1\r\n");
-}
-
-void TestMainLaunch::startFailure() {
-    QFETCH(QByteArray, options);
-
-    TempAppDir dir;
-    WriteLauncherData(dir, Programs, options);
-    TestRig rig;
-    rig.processes.failing << QStringLiteral("/opt/four");
-    Main main(rig.seams());
-    const qint16 softCloseBefore = Module1::SoftClose;
-
-    main.Run_B_Click(4);
-
-    QCOMPARE(rig.messages.texts(), QStringList{LaunchFailure});
-    QCOMPARE(rig.messages.shown.first().icon, MessageIcon::Error);
-    QCOMPARE(main.Load_Image[4]->twipsLeft(), 5000);
-    QCOMPARE(rig.endCalls, 0);
-    QCOMPARE(rig.clock.waits, 0);
-    QVERIFY(main.slotFile().isOpen());
-    QVERIFY(!rig.sound.calls.contains(QStringLiteral("close")));
-    QCOMPARE(Module1::SoftClose, softCloseBefore);
-    QCOMPARE(dir.readData(QStringLiteral("DataBase.FIL")), options);
-}
-
-void TestMainLaunch::staysOpenWithCloseAfterLaunchOff() {
-    TempAppDir dir;
-    WriteLauncherData(dir, Programs, "-1,-1\r\n");
-    TestRig rig;
-    Main main(rig.seams());
-    // Unchecked in this run only: the launch takes the check mark, not the loaded value.
-    main.Soft_Close_On_Off->setChecked(false);
-
-    main.Run_B_Click(1);
-
-    QCOMPARE(Module1::SoftClose, Module1::False);
-    QCOMPARE(rig.endCalls, 0);
-    QCOMPARE(rig.clock.waits, 0);
-    QVERIFY(main.slotFile().isOpen());
-    QCOMPARE(dir.readData(QStringLiteral("DataBase.FIL")), QByteArray("-1,-1\r\n"));
-}
-
-void TestMainLaunch::closeAfterLaunch() {
-    TempAppDir dir;
-    WriteLauncherData(dir, Programs, "-1,-1\r\n");
-    TestRig rig;
-    Main main(rig.seams());
-    main.show();
-    // Whatever the file holds now is replaced on the way out.
-    dir.writeData(QStringLiteral("DataBase.FIL"), "stale");
-    QStringList seenAtFirstWait;
-    rig.clock.onWait = [&] {
-        if (rig.clock.waits > 1)
-            return;
-        seenAtFirstWait = rig.sound.calls;
-        QVERIFY(!main.slotFile().isOpen());
-        QCOMPARE(dir.readData(QStringLiteral("DataBase.FIL")), QByteArray("-1,-1\r\n"));
-        QCOMPARE(rig.endCalls, 0);
-    };
-    rig.clock.second = 10;
-
-    main.Run_B_Click(5);
-
-    QCOMPARE(rig.processes.started, QStringList{"/opt/five"});
-    QCOMPARE(seenAtFirstWait,
-             (QStringList{"open", "play RUN_Kidou.wav", "play EXE_KIDOU.wav", "close"}));
-    QCOMPARE(rig.endCalls, 1);
-    QCOMPARE(rig.messages.texts(), QStringList());
-
-    // The window's own shutdown does not run afterwards.
-    dir.writeData(QStringLiteral("DataBase.FIL"), "after");
-    main.close();
-    QCOMPARE(dir.readData(QStringLiteral("DataBase.FIL")), QByteArray("after"));
-    QCOMPARE(rig.sound.calls.count(QStringLiteral("close")), 1);
-}
-
-void TestMainLaunch::waitsForTheSecondAfterNext_data() {
-    QTest::addColumn<int>("start");
-    QTest::addColumn<int>("step");       // seconds the clock moves on per wait
-    QTest::addColumn<int>("stillWaits"); // waits during which the clock stands still first
-    QTest::addColumn<int>("end");
-    QTest::addColumn<int>("waits");
-
-    QTest::newRow("from 30") << 30 << 1 << 0 << 32 << 2;
-    QTest::newRow("from 0") << 0 << 1 << 0 << 2 << 2;
-    QTest::newRow("from 57") << 57 << 1 << 0 << 59 << 2;
-    QTest::newRow("from 58 into the next minute") << 58 << 1 << 0 << 0 << 2;
-    QTest::newRow("from 59 into the next minute") << 59 << 1 << 0 << 1 << 2;
-    QTest::newRow("clock jumps from 30") << 30 << 3 << 0 << 33 << 1;
-    QTest::newRow("clock jumps from 58") << 58 << 2 << 0 << 0 << 1;
-    QTest::newRow("clock jumps from 59") << 59 << 3 << 0 << 2 << 1;
-    QTest::newRow("clock stands still at 30") << 30 << 1 << 3 << 32 << 5;
-    QTest::newRow("clock stands still at 58") << 58 << 1 << 3 << 0 << 5;
-}
-
-void TestMainLaunch::waitsForTheSecondAfterNext() {
-    QFETCH(int, start);
-    QFETCH(int, step);
-    QFETCH(int, stillWaits);
-    QFETCH(int, end);
-    QFETCH(int, waits);
-
-    TempAppDir dir;
-    WriteLauncherData(dir, Programs, "-1,0\r\n");
-    TestRig rig;
-    Main main(rig.seams());
-    rig.clock.second = start;
-    rig.clock.onWait = [&] { rig.clock.step = rig.clock.waits <= stillWaits ? 0 : step; };
-
-    main.Run_B_Click(1);
-
-    QCOMPARE(rig.endCalls, 1);
-    QCOMPARE(rig.clock.second, end);
-    QCOMPARE(rig.clock.waits, waits);
-}
-
-void TestMainLaunch::inputDuringTheWaitIsIgnored() {
-    TempAppDir dir;
-    WriteLauncherData(dir, Programs, "-1,-1\r\n");
-    TestRig rig;
-    Main main(rig.seams());
-    main.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&main));
-    QStringList soundBefore;
-    rig.clock.onWait = [&] {
-        if (rig.clock.waits > 1)
-            return;
-        soundBefore = rig.sound.calls;
-        dir.writeData(QStringLiteral("DataBase.FIL"), "saved");
-        main.Run_B_Click(3);
-        QTest::mouseClick(main.Run_B[4], Qt::LeftButton);
-        main.Soft_Close_On_Off->trigger();
-        main.Koukaon_On_Off->trigger();
-        main.Format->trigger();
-        main.Version->trigger();
-        main.Form_MouseDown(Qt::RightButton, main.mapToGlobal(QPoint(8, 470)));
-        main.close();
-    };
-
-    main.Run_B_Click(1);
-
-    QCOMPARE(rig.processes.started, QStringList{"/opt/one"});
-    QCOMPARE(rig.sound.calls, soundBefore);
-    QCOMPARE(rig.messages.texts(), QStringList());
-    QCOMPARE(rig.modal.opened, QStringList());
-    QVERIFY(!main.File->isVisible());
-    QVERIFY(main.Soft_Close_On_Off->isChecked());
-    QVERIFY(main.Koukaon_On_Off->isChecked());
-    QCOMPARE(main.Load_Image[3]->twipsLeft(), 3480);
-    QCOMPARE(main.P_Name_L[2]->text(), QStringLiteral("slot2"));
-    QCOMPARE(dir.readData(QStringLiteral("DataBase.FIL")), QByteArray("saved"));
-    QCOMPARE(rig.endCalls, 1);
-}
-
-void TestMainLaunch::failedSaveOnTheWayOutIsReported() {
-    TempAppDir dir;
-    WriteLauncherData(dir, Programs, "-1,0\r\n");
-    TestRig rig;
-    Main main(rig.seams());
-    BlockOptionsFile(dir);
-
-    main.Run_B_Click(1);
-
-    QCOMPARE(rig.messages.shown.size(), 1);
-    QCOMPARE(rig.messages.shown.first().icon, MessageIcon::Error);
-    const QString text = rig.messages.shown.first().text;
-    QVERIFY2(text.startsWith(QStringLiteral("設定を保存できませんでした。\n")), qPrintable(text));
-    QVERIFY2(text.contains(QStringLiteral("DataBase.FIL")), qPrintable(text));
-    QCOMPARE(rig.endCalls, 1);
-    QCOMPARE(rig.sound.calls.count(QStringLiteral("close")), 1);
-}
 
 QTEST_MAIN(TestMainLaunch)
 #include "tst_main_launch.moc"

@@ -1,52 +1,16 @@
-// The pop-up menu's two option toggles and its erase-all command, seen through the check
-// marks, the shared options, the cues played and the bytes of the data files.
+// The pop-up menu: where a click opens it, its two option toggles and its erase-all command,
+// seen through the check marks, the shared options, the cues, the message boxes and the bytes
+// of the data files.
 
 #include "LauncherData.h"
 #include "common/Module1.h"
-#include "launcher/Main.h"
+#include "common/Twips.h"
 
-#include <QBuffer>
+#include <QDir>
 #include <QTest>
 
 namespace {
-const QString EraseQuestion = QStringLiteral("すべて消去しますか?");
-const QString EraseDone = QStringLiteral("消去完了。");
-const QString SaveFailed = QStringLiteral("設定を保存できませんでした。\n");
 const QStringList Programs = {"/opt/one", "/opt/two", "/opt/three", "/opt/four", "/opt/five"};
-
-enum Toggle { SoftClose, Sound };
-
-QAction* itemOf(Main& main, int toggle) {
-    return toggle == SoftClose ? main.Soft_Close_On_Off : main.Koukaon_On_Off;
-}
-
-qint16 valueOf(int toggle) {
-    return toggle == SoftClose ? Module1::SoftClose : Module1::SoundEffects;
-}
-
-// A slot file in memory whose writes fail from a given offset on.
-class FailingBuffer : public QBuffer {
-public:
-    FailingBuffer(const QByteArray& bytes, qint64 failFrom) : failFrom_(failFrom) {
-        setData(bytes);
-    }
-
-protected:
-    qint64 writeData(const char* data, qint64 length) override {
-        if (pos() >= failFrom_) {
-            setErrorString(QStringLiteral("disk full"));
-            return -1;
-        }
-        return QBuffer::writeData(data, length);
-    }
-
-private:
-    qint64 failFrom_;
-};
-
-QByteArray erasedRecord() {
-    return RecordBytes("Name", "", "");
-}
 } // namespace
 
 class TestMainMenu : public QObject {
@@ -56,192 +20,129 @@ private slots:
     void init() { Module1::Reset(); }
     void cleanup() { QVERIFY(QApplication::topLevelWidgets().isEmpty()); }
 
-    void toggles_data();
-    void toggles();
-    void failedToggleIsUndone_data();
-    void failedToggleIsUndone();
-    void eraseAll();
-    void eraseAllTwice();
-    void eraseAllAnsweredNo();
-    void eraseStopsAtAFailedWrite();
-};
+    void rightClick_data() {
+        QTest::addColumn<Qt::MouseButton>("button");
+        QTest::addColumn<QPoint>("at"); // twips
+        QTest::addColumn<bool>("menuOpens");
+        const QPoint background(120, 7050);
+        QTest::newRow("right on background") << Qt::RightButton << background << true;
+        QTest::newRow("left on background") << Qt::LeftButton << background << false;
+        QTest::newRow("middle on background") << Qt::MiddleButton << background << false;
+        QTest::newRow("right on a picture") << Qt::RightButton << QPoint(3960, 2520) << false;
+        QTest::newRow("right on a name") << Qt::RightButton << QPoint(1700, 5040) << false;
+        QTest::newRow("right on a button") << Qt::RightButton << QPoint(1700, 1500) << false;
+        QTest::newRow("right on the heading") << Qt::RightButton << QPoint(1600, 540) << false;
+        // Its left part lies under the slot's button.
+        QTest::newRow("right on a line") << Qt::RightButton << QPoint(3400, 4140) << true;
+    }
 
-void TestMainMenu::toggles_data() {
-    QTest::addColumn<QByteArray>("before");
-    QTest::addColumn<QList<int>>("clicks");
-    QTest::addColumn<QByteArray>("after");
-    QTest::addColumn<QStringList>("cues");
+    void rightClick() {
+        QFETCH(Qt::MouseButton, button);
+        QFETCH(QPoint, at);
+        Launcher l(Programs, "0,-1\r\n");
+        l.main.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&l.main));
+        const QPoint point = twipsPoint(at.x(), at.y());
+        QWidget* receiver = l.main.childAt(point) ? l.main.childAt(point) : &l.main;
+        QTest::mousePress(receiver, button, {}, receiver->mapFrom(&l.main, point));
+        QTest::mouseRelease(receiver, button, {}, receiver->mapFrom(&l.main, point));
+        QTEST(l.main.File->isVisible(), "menuOpens");
+        l.main.File->close();
+        l.main.close();
+    }
 
-    const QStringList button = {QStringLiteral("Button_Kouka.wav")};
-    QTest::newRow("close-after-launch on, with sound")
-        << QByteArray("0,-1\r\n") << QList<int>{SoftClose} << QByteArray("-1,-1\r\n") << button;
-    QTest::newRow("close-after-launch off, silent")
-        << QByteArray("-1,0\r\n") << QList<int>{SoftClose} << QByteArray("0,0\r\n")
-        << QStringList();
-    QTest::newRow("close-after-launch twice")
-        << QByteArray("0,-1\r\n") << QList<int>{SoftClose, SoftClose} << QByteArray("0,-1\r\n")
-        << button + button;
-    QTest::newRow("sound switched on is heard")
-        << QByteArray("0,0\r\n") << QList<int>{Sound} << QByteArray("0,-1\r\n") << button;
-    QTest::newRow("sound switched off is silent")
-        << QByteArray("-1,-1\r\n") << QList<int>{Sound} << QByteArray("-1,0\r\n") << QStringList();
-    QTest::newRow("sound off, then close-after-launch is silent")
-        << QByteArray("0,-1\r\n") << QList<int>{Sound, SoftClose} << QByteArray("-1,0\r\n")
-        << QStringList();
-}
+    void toggles_data() {
+        QTest::addColumn<QString>("clicks"); // C close-after-launch, S sound effects
+        QTest::addColumn<bool>("saveFails");
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<QByteArray>("after"); // the options file, and what the menu shows
+        QTest::addColumn<int>("cues");         // button cues heard
+        const auto row = [](const char* name, const char* clicks, bool fails, const char* before,
+                            const char* after, int cues) {
+            QTest::newRow(name) << QString::fromLatin1(clicks) << fails << QByteArray(before)
+                                << QByteArray(after) << cues;
+        };
+        row("close-after-launch on, heard", "C", false, "0,-1\r\n", "-1,-1\r\n", 1);
+        row("close-after-launch off, silent", "C", false, "-1,0\r\n", "0,0\r\n", 0);
+        row("close-after-launch twice", "CC", false, "0,-1\r\n", "0,-1\r\n", 2);
+        row("sound switched on is heard", "S", false, "0,0\r\n", "0,-1\r\n", 1);
+        row("sound switched off is silent", "S", false, "-1,-1\r\n", "-1,0\r\n", 0);
+        row("sound off, then close-after-launch", "SC", false, "0,-1\r\n", "-1,0\r\n", 0);
+        // Undone: close-after-launch sounds its cue before it saves, sound effects after.
+        row("close-after-launch, save fails", "C", true, "0,-1\r\n", "0,-1\r\n", 1);
+        row("sound effects, save fails", "S", true, "0,-1\r\n", "0,-1\r\n", 0);
+    }
 
-void TestMainMenu::toggles() {
-    QFETCH(QByteArray, before);
-    QFETCH(QList<int>, clicks);
-    QFETCH(QByteArray, after);
-    QFETCH(QStringList, cues);
+    void toggles() {
+        QFETCH(QString, clicks);
+        QFETCH(bool, saveFails);
+        QFETCH(QByteArray, before);
+        QFETCH(QByteArray, after);
+        QFETCH(int, cues);
+        Launcher l(Programs, before);
+        l.rig.sound.calls.clear();
+        const QString file = l.dir.dataPath(QStringLiteral("DataBase.FIL"));
+        if (saveFails) // a directory in its place: every save fails, also for root
+            QVERIFY(QFile::remove(file) && QDir().mkpath(file));
 
-    TempAppDir dir;
-    WriteLauncherData(dir, Programs, before);
-    TestRig rig;
-    Main main(rig.seams());
-    rig.sound.calls.clear();
+        for (QChar click : clicks)
+            (click == u'C' ? l.main.Soft_Close_On_Off : l.main.Koukaon_On_Off)->trigger();
 
-    for (int toggle : clicks)
-        itemOf(main, toggle)->trigger();
-
-    QCOMPARE(dir.readData(QStringLiteral("DataBase.FIL")), after);
-    QCOMPARE(rig.sound.plays(), cues);
-    for (int toggle : {SoftClose, Sound}) {
+        QCOMPARE(l.rig.sound.calls, QStringList(cues, QStringLiteral("play Button_Kouka.wav")));
+        const QStringList boxes = BoxesOf(l.rig.messages);
+        QCOMPARE(boxes.size(), saveFails ? 1 : 0);
+        if (saveFails)
+            QVERIFY2(
+                boxes[0].startsWith(QStringLiteral("E TESSELO 設定を保存できませんでした。\n")) &&
+                    boxes[0].contains(QStringLiteral("DataBase.FIL")),
+                qPrintable(boxes[0]));
+        else
+            QCOMPARE(l.options(), after);
         // Check mark, shared value and file all agree.
-        const bool checked = itemOf(main, toggle)->isChecked();
-        QCOMPARE(valueOf(toggle), checked ? Module1::True : Module1::False);
-        QCOMPARE(after.split(',').at(toggle).trimmed() == "-1", checked);
+        const QList<QByteArray> values = after.trimmed().split(',');
+        QCOMPARE(l.main.Soft_Close_On_Off->isChecked(), values[0] == "-1");
+        QCOMPARE(l.main.Koukaon_On_Off->isChecked(), values[1] == "-1");
+        QCOMPARE(Module1::SoftClose, values[0].toShort());
+        QCOMPARE(Module1::SoundEffects, values[1].toShort());
     }
-    QCOMPARE(rig.messages.texts(), QStringList());
-}
 
-void TestMainMenu::failedToggleIsUndone_data() {
-    QTest::addColumn<int>("toggle");
-    QTest::addColumn<QStringList>("cues");
-
-    // Close-after-launch sounds its cue before it saves; sound effects only after a save.
-    QTest::newRow("close-after-launch")
-        << int(SoftClose) << QStringList{QStringLiteral("Button_Kouka.wav")};
-    QTest::newRow("sound effects") << int(Sound) << QStringList();
-}
-
-void TestMainMenu::failedToggleIsUndone() {
-    QFETCH(int, toggle);
-    QFETCH(QStringList, cues);
-
-    TempAppDir dir;
-    WriteLauncherData(dir, Programs, "0,-1\r\n");
-    TestRig rig;
-    Main main(rig.seams());
-    rig.sound.calls.clear();
-    const bool checkedBefore = itemOf(main, toggle)->isChecked();
-    const qint16 valueBefore = valueOf(toggle);
-    BlockOptionsFile(dir);
-
-    itemOf(main, toggle)->trigger();
-
-    QCOMPARE(itemOf(main, toggle)->isChecked(), checkedBefore);
-    QCOMPARE(valueOf(toggle), valueBefore);
-    QCOMPARE(rig.messages.shown.size(), 1);
-    QCOMPARE(rig.messages.shown.first().icon, MessageIcon::Error);
-    const QString text = rig.messages.shown.first().text;
-    QVERIFY2(text.startsWith(SaveFailed) && text.size() > SaveFailed.size(), qPrintable(text));
-    QCOMPARE(rig.sound.plays(), cues);
-}
-
-void TestMainMenu::eraseAll() {
-    TempAppDir dir;
-    WriteLauncherData(dir, Programs, "0,-1\r\n");
-    TestRig rig;
-    Main main(rig.seams());
-    rig.sound.calls.clear();
-
-    main.Format->trigger();
-
-    QCOMPARE(rig.messages.shown.size(), 2);
-    QCOMPARE(rig.messages.shown[0].icon, MessageIcon::Question);
-    QCOMPARE(rig.messages.shown[0].title, QStringLiteral("TESSELO"));
-    QCOMPARE(rig.messages.shown[0].text, EraseQuestion);
-    QCOMPARE(rig.messages.shown[1].icon, MessageIcon::Information);
-    QCOMPARE(rig.messages.shown[1].title, QStringLiteral("Tesselo"));
-    QCOMPARE(rig.messages.shown[1].text, EraseDone);
-    QCOMPARE(dir.readData(QStringLiteral("SetUp.FIL")), erasedRecord().repeated(5));
-    for (int i = 1; i <= 5; ++i) {
-        QCOMPARE(main.P_Name_L[i]->text(), QStringLiteral("Name"));
-        QVERIFY(!main.Load_Image[i]->hasPicture());
-        QCOMPARE(Module1::ProgramPaths[i], QString());
+    void eraseAll_data() {
+        QTest::addColumn<MessageAnswer>("answer");
+        QTest::addColumn<int>("times");
+        QTest::addColumn<QStringList>("boxes");
+        const QString ask = QStringLiteral("Q TESSELO すべて消去しますか?");
+        const QString done = QStringLiteral("I Tesselo 消去完了。");
+        QTest::newRow("Yes") << MessageAnswer::Yes << 1 << QStringList{ask, done};
+        QTest::newRow("No") << MessageAnswer::No << 1 << QStringList{ask};
+        QTest::newRow("twice") << MessageAnswer::Yes << 2 << QStringList{ask, done, ask, done};
     }
-    QCOMPARE(rig.sound.calls, QStringList());
 
-    // Nothing left to start.
-    for (int i = 1; i <= 5; ++i)
-        main.Run_B_Click(i);
-    QCOMPARE(rig.processes.started, QStringList());
-    QCOMPARE(rig.sound.calls, QStringList());
-}
+    void eraseAll() {
+        QFETCH(MessageAnswer, answer);
+        QFETCH(int, times);
+        Launcher l(Programs, "0,-1\r\n");
+        const QByteArray slotFile = l.dir.readData(QStringLiteral("SetUp.FIL"));
+        l.rig.messages.answer = answer;
+        l.rig.sound.calls.clear();
 
-void TestMainMenu::eraseAllTwice() {
-    TempAppDir dir;
-    WriteLauncherData(dir, Programs, "0,-1\r\n");
-    TestRig rig;
-    Main main(rig.seams());
+        for (int i = 0; i < times; ++i)
+            l.main.Format->trigger();
 
-    main.Format_Click();
-    main.Format_Click();
-
-    QCOMPARE(rig.messages.texts(),
-             (QStringList{EraseQuestion, EraseDone, EraseQuestion, EraseDone}));
-    QCOMPARE(dir.readData(QStringLiteral("SetUp.FIL")), erasedRecord().repeated(5));
-}
-
-void TestMainMenu::eraseAllAnsweredNo() {
-    TempAppDir dir;
-    WriteLauncherData(dir, Programs, "0,-1\r\n");
-    const QByteArray slotFile = dir.readData(QStringLiteral("SetUp.FIL"));
-    TestRig rig;
-    rig.messages.answer = MessageAnswer::No;
-    Main main(rig.seams());
-
-    main.Format_Click();
-
-    QCOMPARE(rig.messages.texts(), QStringList{EraseQuestion});
-    QCOMPARE(dir.readData(QStringLiteral("SetUp.FIL")), slotFile);
-    for (int i = 1; i <= 5; ++i) {
-        QCOMPARE(main.P_Name_L[i]->text(), QStringLiteral("slot%1").arg(i));
-        QVERIFY(main.Load_Image[i]->hasPicture());
-        QCOMPARE(Module1::ProgramPaths[i], Programs[i - 1]);
+        QTEST(BoxesOf(l.rig.messages), "boxes");
+        QCOMPARE(l.rig.sound.calls, QStringList()); // erase-all plays no cue
+        const bool erased = answer == MessageAnswer::Yes;
+        QCOMPARE(l.dir.readData(QStringLiteral("SetUp.FIL")),
+                 erased ? RecordBytes("Name", "", "").repeated(5) : slotFile);
+        for (int i = 1; i <= 5; ++i) {
+            QCOMPARE(l.main.P_Name_L[i]->text(),
+                     erased ? QStringLiteral("Name") : QStringLiteral("slot%1").arg(i));
+            QCOMPARE(l.main.Load_Image[i]->hasPicture(), !erased);
+            QCOMPARE(Module1::ProgramPaths[i], erased ? QString() : Programs[i - 1]);
+            l.main.Run_B_Click(i);
+        }
+        QCOMPARE(l.rig.processes.started, erased ? QStringList() : Programs);
     }
-}
-
-void TestMainMenu::eraseStopsAtAFailedWrite() {
-    TempAppDir dir;
-    WriteLauncherData(dir, Programs, "0,-1\r\n");
-    const QByteArray slotFile = dir.readData(QStringLiteral("SetUp.FIL"));
-    TestRig rig;
-    Main main(rig.seams());
-    // Records 1 and 2 can be written, record 3 cannot.
-    auto device = std::make_unique<FailingBuffer>(slotFile, 2 * SlotRecordLength);
-    QBuffer* buffer = device.get();
-    QVERIFY(main.slotFile().OpenSlotDevice(std::move(device)).ok());
-
-    main.Format_Click();
-
-    QCOMPARE(rig.messages.shown.size(), 2);
-    QCOMPARE(rig.messages.shown[1].icon, MessageIcon::Error);
-    QVERIFY2(rig.messages.shown[1].text.startsWith(
-                 QStringLiteral("スロット 3 を消去できませんでした。")),
-             qPrintable(rig.messages.shown[1].text));
-    QCOMPARE(buffer->data().left(1000), erasedRecord().repeated(2));
-    QCOMPARE(buffer->data().mid(1000), slotFile.mid(1000));
-    for (int i = 1; i <= 5; ++i) {
-        const bool erased = i <= 2;
-        QCOMPARE(main.P_Name_L[i]->text(),
-                 erased ? QStringLiteral("Name") : QStringLiteral("slot%1").arg(i));
-        QCOMPARE(main.Load_Image[i]->hasPicture(), !erased);
-        QCOMPARE(Module1::ProgramPaths[i], erased ? QString() : Programs[i - 1]);
-    }
-}
+};
 
 QTEST_MAIN(TestMainMenu)
 #include "tst_main_menu.moc"
