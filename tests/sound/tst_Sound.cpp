@@ -29,7 +29,7 @@ QByteArray readCue(const QString& name) {
 // The files of the voices made so far (only those loaded, when asked), sorted.
 QString voiceFiles(bool loaded = false) {
     QStringList names;
-    for (const QSoundEffect* voice : qApp->findChildren<QSoundEffect*>())
+    for (const QSoundEffect* voice : QCoreApplication::instance()->findChildren<QSoundEffect*>())
         if (!loaded || voice->status() == QSoundEffect::Ready)
             names << voice->source().fileName();
     names.sort();
