@@ -1,6 +1,7 @@
 #pragma once
 
-// Stand-ins for the program's side effects, shared by the window tests.
+// Stand-ins for the program's side effects, each also logging to `log` when that is set, and a
+// temporary program folder.
 
 #include "common/AppPath.h"
 #include "launcher/Dialogs.h"
@@ -9,85 +10,94 @@
 #include "platform/ProcessStarter.h"
 #include "sound/SoundDevice.h"
 
-#include <QByteArray>
 #include <QDialog>
-#include <QStringList>
+#include <QFileInfo>
 #include <QTemporaryDir>
-#include <functional>
-#include <memory>
 
-// Records every message box and answers questions with `answer`.
+// Logs the icon (E, I or Q), the title and the text's first line; answers questions `answer`.
 class RecordingMessageBoxes final : public MessageBoxes {
 public:
     struct Shown {
         MessageIcon icon;
-        QString title;
-        QString text;
+        QString title, text;
     };
-    MessageAnswer show(QWidget* parent, MessageIcon icon, const QString& title,
-                       const QString& text) override;
-
+    MessageAnswer show(QWidget*, MessageIcon icon, const QString& title,
+                       const QString& text) override {
+        shown.append({icon, title, text});
+        if (log)
+            *log << QString(u"IQE"[int(icon)]) + u' ' + title + u' ' + text.section(u'\n', 0, 0);
+        return icon == MessageIcon::Question ? answer : MessageAnswer::Ok;
+    }
     QList<Shown> shown;
     MessageAnswer answer = MessageAnswer::Yes;
-    QStringList texts() const;
+    QStringList* log = nullptr;
 };
 
-// Records what the sound device was asked to do: "open", "play <file name>", "close".
+// Records "open", "play <file name>" and "close"; `onClose` runs just before a close.
 class RecordingSoundDevice final : public SoundDevice {
 public:
-    void open() override { calls << QStringLiteral("open"); }
-    void play(const QString& waveFile) override;
-    void close() override { calls << QStringLiteral("close"); }
-    QStringList plays() const; // the file names played, in order
+    void open() override { record(QStringLiteral("open")); }
+    void play(const QString& file) override { record("play " + QFileInfo(file).fileName()); }
+    void close() override { onClose ? onClose() : void(), record(QStringLiteral("close")); }
+    void record(const QString& call) { calls << call, log ? void(*log << call) : void(); }
     QStringList calls;
+    QStringList* log = nullptr;
+    std::function<void()> onClose;
 };
 
-// Records the command lines it was asked to start; fails those listed in `failing`.
+// Records the command lines ("start <line>" in the log) and fails those in `failing`.
 class RecordingProcessStarter final : public ProcessStarter {
 public:
-    Outcome start(const QString& commandLine) override;
-    QStringList started;
-    QStringList failing;
+    Outcome start(const QString& line) override {
+        started << line, log ? void(*log << "start " + line) : void();
+        return failing.contains(line) ? Outcome::failure("cannot start") : Outcome::success();
+    }
+    QStringList started, failing;
+    QStringList* log = nullptr;
 };
 
-// A clock the test drives: each letEventsRun() advances it by `step` seconds after running
-// `onWait` (if set), wrapping at the minute's end.
+// Each wait runs `onWait`, then moves on `step` seconds; a wait that never ends stops the test.
 class FakeClock final : public Clock {
 public:
     int secondOfMinute() override { return second; }
-    void letEventsRun() override;
-    int second = 0;
-    int step = 1;
-    int waits = 0;
+    void letEventsRun() override {
+        if (++waits > 1000)
+            qFatal("the wait never ends");
+        onWait ? onWait() : void(), second = (second + step) % 60;
+    }
+    int second = 0, step = 1, waits = 0;
     std::function<void()> onWait;
 };
 
-// Runs a modal window by handing it to `script`, which works it and closes it. Without a
-// script the window is rejected at once. Records the object names of the windows opened.
+// Hands each modal window to `script`, or rejects it; records its name ("modal <name>" logged).
 class ScriptedModalRunner final : public ModalRunner {
 public:
-    int exec(QDialog& dialog) override;
+    int exec(QDialog& dialog) override {
+        opened << dialog.objectName(), log ? void(*log << "modal " + dialog.objectName()) : void();
+        script ? script(dialog) : dialog.reject();
+        return dialog.result();
+    }
     std::function<void(QDialog&)> script;
     QStringList opened;
+    QStringList* log = nullptr;
 };
 
-// A temporary program directory with Data (and Data/Sound) in it, to which AppPath points
-// while it lives.
+// A temporary program directory with Data and Data/Sound in it, the AppPath while it lives.
 class TempAppDir {
 public:
     explicit TempAppDir(bool withDataDir = true);
-    ~TempAppDir();
+    ~TempAppDir() { SetAppPathForTesting(QString()); }
     QString path() const { return dir_.path(); }
-    QString dataPath(const QString& relative) const; // e.g. "SetUp.FIL"
+    QString dataPath(const QString& relative) const { return path() + "/Data/" + relative; }
     void writeData(const QString& relative, const QByteArray& bytes) const;
     QByteArray readData(const QString& relative) const;
-    bool dataExists(const QString& relative) const;
+    bool dataExists(const QString& relative) const { return QFileInfo::exists(dataPath(relative)); }
 
 private:
     QTemporaryDir dir_;
 };
 
-// All test seams together, ready to hand to Main.
+// All stand-ins, ready for Main; `log` gets what they all did, and "end" when the program ends.
 struct TestRig {
     RecordingMessageBoxes messages;
     ScriptedModalRunner modal;
@@ -95,11 +105,16 @@ struct TestRig {
     RecordingSoundDevice sound;
     FakeClock clock;
     int endCalls = 0;
-    Seams seams();
+    QStringList log;
+    Seams seams() {
+        messages.log = modal.log = processes.log = sound.log = &log;
+        return {&messages, &modal, &processes,
+                &sound,    &clock, [this] { ++endCalls, log << "end"; }};
+    }
 };
 
-// A slot record's 500 bytes as the file stores them, for hand-written expectations.
+// A slot record's 500 bytes as the file stores them.
 QByteArray RecordBytes(const QByteArray& name, const QByteArray& program, const QByteArray& image);
 
-// Writes a small picture file of the given format ("png", "bmp", "jpg", ...).
+// Writes a 16 x 16 picture file of the given format ("png", "bmp", "jpg", ...).
 void WritePicture(const QString& path, const char* format, Qt::GlobalColor color = Qt::red);
