@@ -2,10 +2,6 @@
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
-# The display helpers (Xvfb start and stop, windows) are the ones the end-to-end tests use.
-# shellcheck source=../tests/e2e/lib.sh
-source "$ROOT/tests/e2e/lib.sh"
-
 # Debian 12 packages for building, testing, fuzzing and the screenshot.
 PACKAGES=(
     cmake ninja-build g++ clang libclang-rt-14-dev
@@ -63,4 +59,131 @@ ensure_sound_server() {
         ((tries++ > 40)) && { echo "no sound server; the cues stay silent" >&2; return 0; }
         sleep 0.05
     done
+}
+
+# Display helpers for the run, the benchmark and the end-to-end test. The virtual display runs no
+# window manager, so nothing decorates or moves the windows; a window is closed the way a close
+# box closes it, by sending it WM_DELETE_WINDOW ($TESSELO_XCLOSE, built from tests/e2e/XClose.cpp).
+# Programs these helpers use: Xvfb, xdotool, xwd and ImageMagick.
+
+# Starts Xvfb on a display number that it picks itself (-displayfd), so that several runs can
+# share the machine. Sets and exports DISPLAY, sets XVFB_PID. Fails if Xvfb does not come up.
+xvfb_start() {
+    local dir tries=0
+    dir=$(mktemp -d)
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset \
+        3>"$dir/display" >"$dir/log" 2>&1 &
+    XVFB_PID=$!
+    # Xvfb writes the display number once it accepts connections.
+    until grep -q '^[0-9][0-9]*$' "$dir/display" 2>/dev/null; do
+        if ! kill -0 "$XVFB_PID" 2>/dev/null || ((tries++ > 400)); then
+            echo "Xvfb did not start:" >&2
+            cat "$dir/log" >&2
+            kill "$XVFB_PID" 2>/dev/null
+            rm -rf "$dir"
+            XVFB_PID=
+            return 1
+        fi
+        sleep 0.05
+    done
+    DISPLAY=":$(head -n 1 "$dir/display")"
+    export DISPLAY
+    rm -rf "$dir"
+}
+
+# Stops the Xvfb that xvfb_start started, if any.
+xvfb_stop() {
+    if [ -n "${XVFB_PID:-}" ]; then
+        kill "$XVFB_PID" 2>/dev/null
+        wait "$XVFB_PID" 2>/dev/null
+        XVFB_PID=
+    fi
+}
+
+# Waits at most SECONDS for a visible top-level window of process PID whose title matches the
+# regular expression NAME; prints the ids of the matching windows, one a line.
+window_wait() {
+    local name=$1 pid=$2 seconds=${3:-20}
+    ((seconds < 1)) && seconds=1 # timeout 0 would wait for ever
+    timeout "$seconds" xdotool search --sync --onlyvisible --pid "$pid" --name "$name"
+}
+
+# Prints WIDTHxHEIGHT of a window.
+window_size() {
+    xdotool getwindowgeometry --shell "$1" | awk -F= '
+        $1 == "WIDTH" { w = $2 } $1 == "HEIGHT" { h = $2 } END { print w "x" h }'
+}
+
+# Asks a window to close, as its close box does.
+window_close() {
+    "$TESSELO_XCLOSE" "$1"
+}
+
+# Saves a PNG of a window once it has been painted (more than two colours), waiting at most
+# five seconds for that.
+window_screenshot() {
+    local wid=$1 file=$2 tries=0
+    while :; do
+        xwd -silent -id "$wid" | convert xwd:- "png:$file" || return 1
+        [ "$(identify -format %k "$file")" -gt 2 ] && return 0
+        ((tries++ > 100)) && return 1
+        sleep 0.05
+    done
+}
+
+# Waits at most SECONDS for the child process PID to end and sets EXIT_CODE to its exit code.
+# A process still running after that is killed and the wait fails. Call it directly, not in
+# $(...): only the shell that started the process can collect its exit code.
+process_wait_exit() {
+    local pid=$1 seconds=${2:-10} deadline
+    deadline=$((SECONDS + seconds))
+    EXIT_CODE=
+    # A child that has ended stays a zombie until it is waited for; `wait` itself cannot be
+    # bounded, so the state is watched first.
+    while [ -e "/proc/$pid" ] &&
+        [ "$(sed -e 's/^.*) //' "/proc/$pid/stat" 2>/dev/null | cut -c 1)" != Z ]; do
+        if ((SECONDS >= deadline)); then
+            echo "process $pid still running after ${seconds}s; killed" >&2
+            kill -KILL "$pid" 2>/dev/null
+            wait "$pid" 2>/dev/null
+            return 1
+        fi
+        sleep 0.05
+    done
+    EXIT_CODE=0
+    wait "$pid" || EXIT_CODE=$?
+}
+
+# The launcher's window is 310 x 482 pixels; the message boxes, also titled "TESSELO", are not.
+LAUNCHER_SIZE=310x482
+
+# Waits at most SECONDS for a visible window of PID titled NAME (a regular expression) that is
+# the launcher (KIND "launcher": its size) or is not (KIND "other"), and prints its id.
+window_wait_kind() {
+    local pid=$1 name=$2 kind=$3 seconds=${4:-20} deadline wid is
+    deadline=$((SECONDS + seconds))
+    while ((SECONDS < deadline)); do
+        for wid in $(window_wait "$name" "$pid" $((deadline - SECONDS)) 2>/dev/null); do
+            is=other
+            [ "$(window_size "$wid")" = "$LAUNCHER_SIZE" ] && is=launcher
+            if [ "$is" = "$kind" ]; then
+                echo "$wid"
+                return 0
+            fi
+        done
+        sleep 0.05
+    done
+    return 1
+}
+
+# Waits at most SECONDS for the visible launcher window of PID and prints its id. A message box
+# that comes up first is not taken for it.
+launcher_window_wait() {
+    window_wait_kind "$1" '^TESSELO$' launcher "${2:-20}"
+}
+
+# Waits at most SECONDS for a visible message box of PID (a window titled TITLE that is not
+# the launcher) and prints its id.
+message_box_wait() {
+    window_wait_kind "$1" "^$2\$" other "${3:-20}"
 }
