@@ -1,5 +1,4 @@
-// tesselo_xclose WINDOW: asks an X window to close as a close box does, with WM_DELETE_WINDOW;
-// the virtual displays have no window manager, and xdotool can only destroy a window.
+// tesselo_xclose WINDOW: asks a window to close with WM_DELETE_WINDOW, as a window manager would.
 
 #include <xcb/xcb.h>
 

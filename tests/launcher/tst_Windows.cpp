@@ -50,6 +50,7 @@ close-after-launch switched off, clicked twice | PPNPP | -1,-1 | Soft_Close_On_O
 close-after-launch stored as 5, from second 30 | PPNPP | 5,-1 | stale, clock:30, Run_B_5, ?clock
     => ♪launch|start /opt/p5|options stale|close|waiting, options -1,-1|ignored|end|clock 32
 from second 58 | PPNPP | -1,-1 | clock:58, Run_B_5, clear, ?clock => clock 0
+the clock jumping from 30 | PPNPP | -1,-1 | clock:30, jump:3, Run_B_5, clear, ?clock => clock 33
 # menu: the option toggles and erase-all.
 close-after-launch on, then sound effects off | Soft_Close_On_Off, ?marks, Koukaon_On_Off, ?marks
     => ♪button|marks 11 -1,-1 -1,-1|marks 10 -1,0 -1,0
@@ -80,12 +81,11 @@ at the root, two separators | Path_Setei, dbl:Program_Path_4, clear, root, OK, ?
 消去 after a click | Path_Setei, dbl:Image_Path_4, clear, pick:A.JPG, Syoukyo, ?path, ?boxes:4
     => ♪button|path|boxes slot4|/opt/p4||none
 # version: the version window.
-with its cue; Esc ignored, closed with Enter | Version, ?layout, key:Esc, ?open, key:Return =>
-    ♪version|modal Version_Jouhou|layout own icon|TESSELO Ver.1.1|
+with its cue, Esc ignored, Enter closing it | Version, ?layout, key:Esc, ?open, key:Return, ?open
+    => ♪version|modal Version_Jouhou|layout own icon|TESSELO Ver.1.1|
     Copyright (C) 2026 TESSELO Project|動作環境　OS : Windows98/Me|O K|バージョン情報|
-    open Version_Jouhou
-# failures: start-up stops at the first failure, shows both options on and saves them only when
-    one changes or the options file was missing. Failed saves are undone. Slot 4 does not start.
+    open Version_Jouhou|open Main
+# failures: start-up stops at the first failure and saves only what changed or was missing.
 slot 3's picture missing | PPMPP | 0,0 | ?startup, ?slots, ?marks, close => startup open|
     E TESSELO 画像読込に失敗|slots FFN--|marks 11 -1,-1 0,0|options stale|close
 no options file | PPPPP | none | ?startup, ?marks, close => startup open|E TESSELO 画像読込に失敗|
@@ -97,6 +97,9 @@ the program does not start | PPNPP | -1,-1 | Run_B_4, ?geometry:4 => ♪launch|s
     E TESSELO 起動エラー|geometry 5000,5084,51,51
 the options cannot be saved on the way out | PPNPP | -1,-1 | breakopt, Run_B_5 => ♪launch|
     start /opt/p5|options |close|E TESSELO 設定を保存できませんでした。|end
+the pictures of slots 3 and 5 gone | Path_Setei, set:Program_Path_3=/opt/new, gone:3, gone:5,
+    Coushin, ?slots, ?slot:3 => ♪button|modal SetUp|
+    E TESSELO 保存しましたが、スロット 3、5 の画像を読み込めませんでした。|slots FFxFx|slot slot3|/opt/new|none
 a file that is no picture | Path_Setei, dbl:Image_Path_5, pick:photo.jpe, OK, ?boxes:5 =>
     ♪button|modal SetUp|♪button|modal FileManager|♪button|
     E TESSELO 画像の選択が必要です|boxes slot5|/opt/p5|@/p5.png|magenta
@@ -138,10 +141,10 @@ class TestWindows : public QObject {
                colourOf(main_->Load_Image[i]);
     }
 
-    // Takes the steps in `w` while it is open: no (questions are answered No), breakopt (saving
-    // the options fails), swap:N (slot N's picture file turns white), stale (so says the options
-    // file), root (a file "game" in the root directory), long:BOX=LENGTH, close (the launcher's,
-    // after stale); ?LOOK logs what look() sees.
+    // Takes the steps in `w` while it is open: no (answers No), breakopt, swap:N and gone:N (slot
+    // N's picture file turns white, goes), stale (so says the options file), root (a file "game"
+    // in the root directory), long:BOX=LENGTH, jump:SECONDS (a wait's step), close (the launcher's,
+    // after stale), ?LOOK.
     void act(QWidget* w) {
         while (!steps_.isEmpty() && (w == &*main_ || w->isVisible())) {
             const QString step = steps_.takeFirst(), verb = step.section(':', 0, 0);
@@ -153,11 +156,13 @@ class TestWindows : public QObject {
             const std::map<QString, std::function<void()>> moves{
                 {"no", [&] { rig_->messages.answer = MessageAnswer::No; }},
                 {"breakopt", [&] { options.remove() && QDir().mkdir(options.fileName()); }},
+                {"gone", [&] { QFile::remove(dir_->dataPath("p" + arg + ".png")); }},
                 {"swap",
                  [&] { WritePicture(dir_->dataPath("p" + arg + ".png"), "png", Qt::white); }},
                 {"stale", [&] { options.open(QIODevice::WriteOnly) && options.write("stale"); }},
                 {"clear", [&] { log().clear(); }},
                 {"clock", [&] { rig_->clock.second = arg.toInt(); }},
+                {"jump", [&] { rig_->clock.step = arg.toInt(); }},
                 {"dbl", [&] { QTest::mouseDClick(edit ? edit->viewport() : box, Qt::LeftButton); }},
                 {"set",
                  [&] { edit ? edit->setPlainText(text) : void(box->setProperty("text", text)); }},
@@ -185,9 +190,8 @@ class TestWindows : public QObject {
     }
 
     // slots: a letter a slot, F as laid out, N its name only, E erased, - empty, x other; marks:
-    // the check marks, the stored values and the file; boxes:N: the editor's slot N; files and
-    // path: the chooser's list and result; layout: the window's own icon, its controls' texts and
-    // its title.
+    // the check marks, the stored values, the file; boxes:N: the editor's; files and path: the
+    // chooser's list and result; layout: the window's own icon, its controls' texts, its title.
     QString look(QWidget* w, const QString& what, const QString& arg) {
         const int n = arg.toInt();
         const PictureBox* p = main_->Load_Image[qBound(1, n, 5)];
