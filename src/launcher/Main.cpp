@@ -75,7 +75,7 @@ void Main::buildControls() {
         auto* run = new QPushButton(QStringLiteral("Program RUN"), this);
         run->setObjectName(QStringLiteral("Run_B_") + n);
         run->setGeometry(twipsRect(240, 1320 + d, 3015, 375));
-        run->setAutoDefault(false);
+        PressOnEnter(run);
         connect(run, &QPushButton::clicked, this, [this, i] { Run_B_Click(i); });
         Run_B[i] = run;
 
