@@ -21,6 +21,11 @@ CuePlayer::CuePlayer(SoundDevice& device, std::function<bool()> soundOn)
 
 void CuePlayer::OpenSoundDevice() {
     device_.open();
+    // Even with sound effects off: they may be switched on, and the first cue should then be as
+    // prompt as any other.
+    for (SoundCue cue :
+         {SoundCue::StartupCue, SoundCue::LaunchCue, SoundCue::ButtonCue, SoundCue::VersionCue})
+        device_.prepare(AppPath() + QLatin1Char('/') + CueRelativePath(cue));
 }
 
 void CuePlayer::PlaySoundCue(SoundCue cue) {
