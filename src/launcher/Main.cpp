@@ -1,15 +1,17 @@
 #include "launcher/Main.h"
 
+#include "common/AppPath.h"
 #include "common/Module1.h"
 #include "common/Twips.h"
+#include "launcher/DataFolderClaim.h"
 #include "launcher/Look.h"
 #include "platform/Clock.h"
 #include "platform/ProcessStarter.h"
 #include "sound/QtSoundDevice.h"
 #include "storage/OptionsFile.h"
 
+#include <QApplication>
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QMouseEvent>
 
 namespace {
@@ -38,6 +40,15 @@ Main::Main(Seams seams, QWidget* parent)
     setObjectName(QStringLiteral("Main"));
     buildControls();
     buildMenu();
+    claim_ = new DataFolderClaim([this](const QString& token) { BringForward(token); }, this);
+    if (!claim_->claim(DataDirPath())) {
+        // The launcher that holds the folder has been asked to come forward; this one ends
+        // before it has read or opened anything.
+        handedOver_ = true;
+        ending_ = true;
+        QMetaObject::invokeMethod(this, &Main::endProgram, Qt::QueuedConnection);
+        return;
+    }
     Form_Load();
 }
 
@@ -223,6 +234,8 @@ void Main::closeEvent(QCloseEvent* event) {
 
 void Main::Form_Unload() {
     unloaded_ = true;
+    // A start from now on waits for this launcher to end rather than bringing it back.
+    claim_->setEnding();
     const Outcome saved = saveOptionsAtShutdown();
     cues_.CloseSoundDevice();
     slotFile_.CloseSlotFile();
@@ -250,6 +263,35 @@ Outcome Main::ShowSlot(int index, const SlotRecord& record) {
     if (!picture)
         Load_Image[index]->setPicture(QPixmap());
     return picture;
+}
+
+void Main::setVisible(bool visible) {
+    if (visible && handedOver_)
+        return;
+    QWidget::setVisible(visible);
+}
+
+void Main::BringForward(const QString& activationToken) {
+    if (ending_)
+        return;
+    if (isMinimized())
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    // The editor, the chooser, the version window or a message box is what takes the input.
+    QWidget* front = QApplication::activeModalWidget();
+    if (!front)
+        front = this;
+    if (front != this) {
+        if (front->isMinimized())
+            front->setWindowState(front->windowState() & ~Qt::WindowMinimized);
+        front->raise();
+    }
+    // Wayland lets a window take the focus only with a token that the desktop gave the start
+    // that asked; Qt's Wayland support hands this one to the compositor.
+    if (!activationToken.isEmpty())
+        qputenv("XDG_ACTIVATION_TOKEN", activationToken.toUtf8());
+    front->activateWindow();
 }
 
 void Main::endProgram() {
