@@ -29,17 +29,28 @@ Outcome SystemProcessStarter::start(const QString& commandLine) {
 }
 
 #else
+#include "platform/DesktopLaunch.h"
+
 #include <QFileInfo>
 #include <QProcess>
 
 Outcome SystemProcessStarter::start(const QString& commandLine) {
     QProcess process;
     // A file name may contain spaces, quotes and shell characters: a command line that names
-    // an existing file starts exactly that file, with no arguments. Only otherwise is it
-    // split, double quotes grouping, into a program and its arguments.
+    // an existing file or folder starts exactly that, with no arguments. A desktop entry
+    // starts its application; a folder, or a file the user may not execute, opens in the default
+    // application for its type. Only a line that names nothing is split, double quotes
+    // grouping, into a program and its arguments.
     const QFileInfo wholeLine(commandLine);
+    const QString named = wholeLine.absoluteFilePath();
+    if (wholeLine.isDir())
+        return OpenWithDefaultApplication(named);
     if (wholeLine.isFile()) {
-        process.setProgram(wholeLine.absoluteFilePath());
+        if (wholeLine.suffix() == QStringLiteral("desktop"))
+            return LaunchDesktopEntry(named);
+        if (!wholeLine.isExecutable())
+            return OpenWithDefaultApplication(named);
+        process.setProgram(named);
     } else {
         QStringList parts = QProcess::splitCommand(commandLine);
         if (parts.isEmpty())
