@@ -3,11 +3,40 @@
 #include <QtGlobal>
 
 #ifdef Q_OS_WIN
+#include <QDir>
+#include <QFileInfo>
 #include <qt_windows.h>
+#include <shellapi.h>
 
 #include <vector>
 
+namespace {
+// What the system starts by itself; every other file, and every folder, is opened through its
+// association, as Explorer opens it.
+bool IsDocumentOrFolder(const QFileInfo& wholeLine) {
+    static const QStringList programs{QStringLiteral("exe"), QStringLiteral("com"),
+                                      QStringLiteral("bat"), QStringLiteral("cmd")};
+    return wholeLine.isDir() ||
+           (wholeLine.isFile() && !programs.contains(wholeLine.suffix(), Qt::CaseInsensitive));
+}
+
+Outcome OpenWithAssociation(const QString& path) {
+    const QString native = QDir::toNativeSeparators(path);
+    const auto result = reinterpret_cast<INT_PTR>(
+        ShellExecuteW(nullptr, nullptr, reinterpret_cast<LPCWSTR>(native.utf16()), nullptr, nullptr,
+                      SW_SHOWNORMAL));
+    // Values up to 32 are errors.
+    if (result <= 32)
+        return Outcome::failure(QStringLiteral("%1: no program opens it").arg(native));
+    return Outcome::success();
+}
+} // namespace
+
 Outcome SystemProcessStarter::start(const QString& commandLine) {
+    const QFileInfo wholeLine(commandLine);
+    if (IsDocumentOrFolder(wholeLine))
+        return OpenWithAssociation(wholeLine.absoluteFilePath());
+
     // The system splits and quotes the command line itself; it is handed over as it stands.
     // CreateProcessW may write into the buffer, so it gets a copy of its own.
     std::vector<wchar_t> buffer(size_t(commandLine.size()) + 1, L'\0');
