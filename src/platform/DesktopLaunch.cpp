@@ -15,6 +15,10 @@ void StartOwnSession(gpointer) {
     setsid();
 }
 
+// An Exec program named without its folder is looked up on the search path. The program gets
+// nothing to read from the launcher.
+const GSpawnFlags Spawning = GSpawnFlags(G_SPAWN_SEARCH_PATH | G_SPAWN_STDIN_FROM_DEV_NULL);
+
 Outcome Failure(const QString& path, const GError* error) {
     return Outcome::failure(QStringLiteral("%1: %2").arg(path, QString::fromUtf8(error->message)));
 }
@@ -24,12 +28,11 @@ Outcome Failure(const QString& path, const GError* error) {
 Outcome Launch(GAppInfo* application, const QString& path, GList* uris) {
     g_autoptr(GAppLaunchContext) context = g_app_launch_context_new();
     g_autoptr(GError) error = nullptr;
-    const bool started =
-        G_IS_DESKTOP_APP_INFO(application)
-            ? g_desktop_app_info_launch_uris_as_manager(
-                  G_DESKTOP_APP_INFO(application), uris, context, G_SPAWN_SEARCH_PATH,
-                  StartOwnSession, nullptr, nullptr, nullptr, &error)
-            : g_app_info_launch_uris(application, uris, context, &error);
+    const bool started = G_IS_DESKTOP_APP_INFO(application)
+                             ? g_desktop_app_info_launch_uris_as_manager(
+                                   G_DESKTOP_APP_INFO(application), uris, context, Spawning,
+                                   StartOwnSession, nullptr, nullptr, nullptr, &error)
+                             : g_app_info_launch_uris(application, uris, context, &error);
     return started ? Outcome::success() : Failure(path, error);
 }
 
