@@ -10,7 +10,7 @@ source "$ROOT/tests/e2e/lib.sh"
 PACKAGES=(
     cmake ninja-build g++ clang libclang-rt-14-dev
     qt6-base-dev qt6-multimedia-dev qt6-translations-l10n fonts-ipafont-gothic
-    libxcb1-dev
+    libxcb1-dev pkg-config libglib2.0-dev
     xvfb xdotool x11-apps imagemagick
     pulseaudio pulseaudio-utils
 )
