@@ -1,6 +1,7 @@
 #include "launcher/Picture.h"
 
 #include "common/Twips.h"
+#include "launcher/PicturesAhead.h"
 #include "launcher/Thumbnails.h"
 
 #include <QFileInfo>
@@ -105,14 +106,17 @@ Outcome LoadPictureFile(const QString& path, QSize size, qreal devicePixelRatio,
     QImage image;
     const Outcome outcome =
         DecodePictureFile(path, (QSizeF(size) * devicePixelRatio).toSize(), image);
-    if (!outcome)
-        return outcome;
-    out = QPixmap();
-    if (!image.isNull()) {
-        out = QPixmap::fromImage(std::move(image));
-        out.setDevicePixelRatio(devicePixelRatio);
-    }
+    if (outcome)
+        out = ToPicture(std::move(image), devicePixelRatio);
     return outcome;
+}
+
+QPixmap ToPicture(QImage image, qreal devicePixelRatio) {
+    if (image.isNull())
+        return {};
+    QPixmap picture = QPixmap::fromImage(std::move(image));
+    picture.setDevicePixelRatio(devicePixelRatio);
+    return picture;
 }
 
 PictureBox::PictureBox(QWidget* parent) : QLabel(parent) {
@@ -155,11 +159,20 @@ void PictureBox::applyGeometry() {
     setGeometry(twips(left_), twips(top_), qMax(0, twips(width_)), qMax(0, twips(height_)));
 }
 
-Outcome PictureBox::LoadPicture(const QString& path) {
+QSize PictureBox::decodeSize() {
+    // The design size of the frame; the collapse animation only ever shrinks it.
+    return twipsRect(0, 0, 960, 960).size();
+}
+
+void PictureBox::decodeAhead(const QString& path, PicturesAhead& ahead) const {
+    ahead.decode(path, decodeSize(), devicePixelRatioF());
+}
+
+Outcome PictureBox::LoadPicture(const QString& path, PicturesAhead* ahead) {
     QPixmap loaded;
-    // Decode for the design size of the frame; the collapse animation only ever shrinks it.
-    const Outcome outcome =
-        LoadPictureFile(path, twipsRect(0, 0, 960, 960).size(), devicePixelRatioF(), loaded);
+    const Outcome outcome = ahead
+                                ? ahead->take(path, decodeSize(), devicePixelRatioF(), loaded)
+                                : LoadPictureFile(path, decodeSize(), devicePixelRatioF(), loaded);
     if (outcome)
         setPicture(loaded);
     return outcome;
