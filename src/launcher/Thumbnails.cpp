@@ -5,8 +5,9 @@
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
-#include <QSaveFile>
+#include <QTemporaryFile>
 #include <QUrl>
+#include <cstdio>
 
 namespace {
 const QString UriKey = QStringLiteral("Thumb::URI");
@@ -87,11 +88,15 @@ void Thumbnails::save(const QString& folder, QImage image) const {
     image.setText(UriKey, uri_);
     image.setText(ModifiedKey, QString::number(modified_));
     image.setText(SizeKey, QString::number(size_));
-    // Written beside the entry and renamed over it, so that no reader ever sees half a file;
-    // readable by the user alone, like the folders.
-    QSaveFile file(entry(folder));
-    if (file.open(QIODevice::WriteOnly) &&
-        file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner) &&
-        image.save(&file, "PNG"))
-        (void)file.commit();
+    // Written beside the entry, readable by the user alone like the folders, and renamed over
+    // it, so that no reader ever sees half a file. Nothing is flushed to the disk: that would
+    // make a start wait on every other write of the system, and a thumbnail that a crash cuts
+    // short is only made again.
+    QTemporaryFile file(folder_ + u'/' + folder + QStringLiteral("/tesselo-XXXXXX.png"));
+    if (!file.open() || !image.save(&file, "PNG") || !file.flush())
+        return;
+    const QByteArray from = QFile::encodeName(file.fileName());
+    const QByteArray to = QFile::encodeName(entry(folder));
+    if (std::rename(from.constData(), to.constData()) == 0)
+        file.setAutoRemove(false);
 }
