@@ -5,6 +5,7 @@
 #include "common/Twips.h"
 #include "launcher/DataFolderClaim.h"
 #include "launcher/Look.h"
+#include "launcher/PicturesAhead.h"
 #include "platform/Clock.h"
 #include "platform/ProcessStarter.h"
 #include "sound/QtSoundDevice.h"
@@ -179,6 +180,15 @@ void Main::Form_Load() {
 }
 
 bool Main::loadSlots() {
+    // Every slot's picture starts decoding at once, each on a thread of its own, while the
+    // slots below are still filled one after the other and the first failure stops the rest.
+    PicturesAhead ahead;
+    for (int i = 1; i <= SlotCount; ++i) {
+        SlotRecord record;
+        if (!slotFile_.ReadSlot(i, record))
+            break;
+        Load_Image[i]->decodeAhead(record.ImagePath, ahead);
+    }
     for (int i = 1; i <= SlotCount; ++i) {
         if (!slotFile_.ReadSlot(i, Module1::CurrentSlot))
             return false;
@@ -186,7 +196,7 @@ bool Main::loadSlots() {
         P_Name_L[i]->setText(slot.Name);
         // The slot shows its name even when its picture fails; its program is then not stored,
         // so its button starts nothing.
-        if (!Load_Image[i]->LoadPicture(slot.ImagePath))
+        if (!Load_Image[i]->LoadPicture(slot.ImagePath, &ahead))
             return false;
         Module1::ProgramPaths[i] = slot.ProgramPath;
     }
