@@ -74,11 +74,10 @@ void TestFaultReading::startupOverBrokenData_data() {
     QTest::addColumn<bool>("failureShown");
     QTest::addColumn<int>("slotsShown");
 
-    // A slot file that cannot be opened for writing is not shown at all: the one handle that
-    // start-up opens serves every later write too.
+    // A slot file that cannot be opened at all is not shown; one that can only be read is.
     QTest::newRow("Data missing") << DataFault::DataMissing << true << 0;
-    QTest::newRow("Data read-only") << DataFault::DataReadOnly << true << 0;
-    QTest::newRow("files read-only") << DataFault::FilesReadOnly << true << 0;
+    QTest::newRow("Data read-only") << DataFault::DataReadOnly << false << 5;
+    QTest::newRow("files read-only") << DataFault::FilesReadOnly << false << 5;
     QTest::newRow("options file read-only") << DataFault::OptionsReadOnly << false << 5;
     QTest::newRow("disk full") << DataFault::DiskFull << false << 0;
 }

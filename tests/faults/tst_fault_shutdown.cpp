@@ -40,11 +40,11 @@ void TestFaultShutdown::endOverBrokenData_data() {
     for (Ending ending : {Ending::Close, Ending::CloseAfterLaunch}) {
         const char* how = ending == Ending::Close ? "closed" : "closing after a launch";
         // Options that were never loaded are not written over what the user last saved.
+        QTest::addRow("%s, %s", FaultName(DataFault::DataMissing), how)
+            << DataFault::DataMissing << ending << QString();
         for (DataFault fault :
-             {DataFault::DataMissing, DataFault::DataReadOnly, DataFault::FilesReadOnly})
-            QTest::addRow("%s, %s", FaultName(fault), how) << fault << ending << QString();
-        for (DataFault fault :
-             {DataFault::OptionsReadOnly, DataFault::DataReadOnlyWhileRunning, DataFault::DiskFull})
+             {DataFault::DataReadOnly, DataFault::FilesReadOnly, DataFault::OptionsReadOnly,
+              DataFault::DataReadOnlyWhileRunning, DataFault::DiskFull})
             QTest::addRow("%s, %s", FaultName(fault), how) << fault << ending << options;
     }
 }
