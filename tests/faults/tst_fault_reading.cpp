@@ -74,7 +74,8 @@ void TestFaultReading::startupOverBrokenData_data() {
     QTest::addColumn<bool>("failureShown");
     QTest::addColumn<int>("slotsShown");
 
-    // A slot file that cannot be opened at all is not shown; one that can only be read is.
+    // A read-only Data is left for the user's own copy of it; a slot file that can only be
+    // read still shows.
     QTest::newRow("Data missing") << DataFault::DataMissing << true << 0;
     QTest::newRow("Data read-only") << DataFault::DataReadOnly << false << 5;
     QTest::newRow("files read-only") << DataFault::FilesReadOnly << false << 5;
