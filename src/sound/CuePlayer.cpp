@@ -5,13 +5,13 @@
 QString CueRelativePath(SoundCue cue) {
     switch (cue) {
     case SoundCue::StartupCue:
-        return QStringLiteral("Data/Sound/RUN_Kidou.wav");
+        return QStringLiteral("Sound/RUN_Kidou.wav");
     case SoundCue::LaunchCue:
-        return QStringLiteral("Data/Sound/EXE_KIDOU.wav");
+        return QStringLiteral("Sound/EXE_KIDOU.wav");
     case SoundCue::ButtonCue:
-        return QStringLiteral("Data/Sound/Button_Kouka.wav");
+        return QStringLiteral("Sound/Button_Kouka.wav");
     case SoundCue::VersionCue:
-        return QStringLiteral("Data/Sound/Vasion_Hyouji.wav");
+        return QStringLiteral("Sound/Vasion_Hyouji.wav");
     }
     return {};
 }
@@ -32,7 +32,7 @@ void CuePlayer::PlaySoundCue(SoundCue cue) {
     // The check mark is read now, not remembered: a toggle's own cue follows the new state.
     if (!soundOn_ || !soundOn_())
         return;
-    device_.play(AppPath() + QLatin1Char('/') + CueRelativePath(cue));
+    device_.play(DataDirPath() + QLatin1Char('/') + CueRelativePath(cue));
 }
 
 void CuePlayer::CloseSoundDevice() {

@@ -74,11 +74,11 @@ void TestFaultReading::startupOverBrokenData_data() {
     QTest::addColumn<bool>("failureShown");
     QTest::addColumn<int>("slotsShown");
 
-    // A slot file that cannot be opened for writing is not shown at all: the one handle that
-    // start-up opens serves every later write too.
+    // A read-only Data is left for the user's own copy of it; a slot file that can only be
+    // read still shows.
     QTest::newRow("Data missing") << DataFault::DataMissing << true << 0;
-    QTest::newRow("Data read-only") << DataFault::DataReadOnly << true << 0;
-    QTest::newRow("files read-only") << DataFault::FilesReadOnly << true << 0;
+    QTest::newRow("Data read-only") << DataFault::DataReadOnly << false << 5;
+    QTest::newRow("files read-only") << DataFault::FilesReadOnly << false << 5;
     QTest::newRow("options file read-only") << DataFault::OptionsReadOnly << false << 5;
     QTest::newRow("disk full") << DataFault::DiskFull << false << 0;
 }

@@ -39,12 +39,12 @@ void TestFaultShutdown::endOverBrokenData_data() {
     const QString options = QStringLiteral("設定を保存できませんでした。\\n.*DataBase\\.FIL");
     for (Ending ending : {Ending::Close, Ending::CloseAfterLaunch}) {
         const char* how = ending == Ending::Close ? "closed" : "closing after a launch";
-        // Options that were never loaded are not written over what the user last saved.
-        for (DataFault fault :
-             {DataFault::DataMissing, DataFault::DataReadOnly, DataFault::FilesReadOnly})
+        // Options that were never loaded are not written over what the user last saved; a
+        // read-only Data has them saved in the user's own copy.
+        for (DataFault fault : {DataFault::DataMissing, DataFault::DataReadOnly})
             QTest::addRow("%s, %s", FaultName(fault), how) << fault << ending << QString();
-        for (DataFault fault :
-             {DataFault::OptionsReadOnly, DataFault::DataReadOnlyWhileRunning, DataFault::DiskFull})
+        for (DataFault fault : {DataFault::FilesReadOnly, DataFault::OptionsReadOnly,
+                                DataFault::DataReadOnlyWhileRunning, DataFault::DiskFull})
             QTest::addRow("%s, %s", FaultName(fault), how) << fault << ending << options;
     }
 }

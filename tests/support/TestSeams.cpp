@@ -58,9 +58,13 @@ TempAppDir::TempAppDir(bool withDataDir) {
     if (withDataDir)
         QDir(dir_.path()).mkpath(QStringLiteral("Data/Sound"));
     SetAppPathForTesting(dir_.path());
+    // Where Data goes when the program folder cannot be written: never the real home.
+    qputenv("XDG_DATA_HOME", QFile::encodeName(dir_.filePath(QStringLiteral("user"))));
 }
 
-TempAppDir::~TempAppDir() { SetAppPathForTesting(QString()); }
+TempAppDir::~TempAppDir() {
+    SetAppPathForTesting(QString());
+}
 
 QString TempAppDir::dataPath(const QString& relative) const {
     return dir_.path() + QStringLiteral("/Data/") + relative;
