@@ -16,6 +16,12 @@ QString CueRelativePath(SoundCue cue) {
     return {};
 }
 
+namespace {
+QString CuePath(SoundCue cue) {
+    return DataDirPath() + QLatin1Char('/') + CueRelativePath(cue);
+}
+} // namespace
+
 CuePlayer::CuePlayer(SoundDevice& device, std::function<bool()> soundOn)
     : device_(device), soundOn_(std::move(soundOn)) {}
 
@@ -25,14 +31,14 @@ void CuePlayer::OpenSoundDevice() {
     // prompt as any other.
     for (SoundCue cue :
          {SoundCue::StartupCue, SoundCue::LaunchCue, SoundCue::ButtonCue, SoundCue::VersionCue})
-        device_.prepare(AppPath() + QLatin1Char('/') + CueRelativePath(cue));
+        device_.prepare(CuePath(cue));
 }
 
 void CuePlayer::PlaySoundCue(SoundCue cue) {
     // The check mark is read now, not remembered: a toggle's own cue follows the new state.
     if (!soundOn_ || !soundOn_())
         return;
-    device_.play(DataDirPath() + QLatin1Char('/') + CueRelativePath(cue));
+    device_.play(CuePath(cue));
 }
 
 void CuePlayer::CloseSoundDevice() {
