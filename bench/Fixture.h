@@ -1,15 +1,20 @@
 #pragma once
 
+#include <QSize>
 #include <QString>
 #include <QTemporaryDir>
 
+// Writes a JPEG picture of the given size for slot `slot` that compresses like a photograph:
+// soft shapes, gradients and sensor-like grain, about 3.4 MB at 4000 x 3000.
+bool WritePhoto(const QString& path, int slot, QSize size);
+
 // A program folder for the start-up benchmark: a copy of the built tesselo with its modules and
-// Data, and five slots whose pictures are 960 x 960 JPEG files, so that start-up reads the
-// slot file, decodes five pictures, loads the options and plays the start-up cue.
+// Data, and five slots whose pictures are JPEG files of `pictureSize`, so that start-up reads
+// the slot file, decodes five pictures, loads the options and plays the start-up cue.
 class Fixture {
 public:
     // `tesselo` is the built executable; its modules and Data are copied from beside it.
-    explicit Fixture(const QString& tesselo);
+    Fixture(const QString& tesselo, QSize pictureSize);
 
     bool isValid() const { return error_.isEmpty(); }
     QString error() const { return error_; }
@@ -17,7 +22,7 @@ public:
 
 private:
     bool copyProgram(const QString& tesselo);
-    bool writePictures();
+    bool writePictures(QSize size);
     bool writeSlotFile();
 
     QTemporaryDir dir_;

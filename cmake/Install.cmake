@@ -7,9 +7,11 @@
 #   PREFIX/share/applications/tesselo.desktop
 #   PREFIX/share/icons/hicolor/<size>x<size>/apps/tesselo.png
 #
-# The program keeps its slots and options in Data beside itself, so PREFIX must be a folder
-# the user can write to. The slot file is never installed: the program creates it on its
-# first start. The desktop entry is written at install time (data/icon/InstallDesktopEntry.cmake).
+# The program keeps its slots and options in Data beside itself while the user can write there;
+# in a PREFIX the user cannot write to, each user gets a copy of Data of his own instead. The
+# slot file is never installed: the program creates it on its first start. The desktop entry is
+# written at install time (data/icon/InstallDesktopEntry.cmake). The Debian package lays the
+# program out for /usr instead (cmake/Package.cmake).
 
 # The usual default, /usr/local, would scatter Data into a shared tree the user cannot write.
 if(CMAKE_INSTALL_PREFIX_INITIALIZED_TO_DEFAULT AND DEFINED ENV{HOME})

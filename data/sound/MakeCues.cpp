@@ -90,12 +90,17 @@ void normalise(Signal& signal, double peakDb) {
         v *= gain;
 }
 
+// Silence after the sound. Qt's sound effects stop the output with their last tenth of a
+// second still buffered and unheard; what is lost there is this silence, not the fade.
+constexpr double TrailingSilence = 0.15;
+
 Signal render(double seconds, const std::vector<Note>& notes, double peakDb) {
     Signal signal(static_cast<std::size_t>(samplesFor(seconds)), 0.0);
     for (const Note& note : notes)
         addNote(signal, note);
     fadeEnds(signal, 0.002, 0.020);
     normalise(signal, peakDb);
+    signal.resize(signal.size() + static_cast<std::size_t>(samplesFor(TrailingSilence)), 0.0);
     return signal;
 }
 

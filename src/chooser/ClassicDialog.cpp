@@ -20,9 +20,7 @@ QPushButton* ClassicDialog::addButton(const QString& name, const QString& captio
     auto* button = new QPushButton(caption, this);
     button->setObjectName(name);
     button->setGeometry(geometry);
-    // A dialog's buttons press themselves on Enter unless told otherwise.
-    button->setAutoDefault(false);
-    button->setDefault(false);
+    PressOnEnter(button);
     return button;
 }
 

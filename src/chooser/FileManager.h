@@ -16,8 +16,8 @@ class QPushButton;
 // and Module1::ChooserCancelled; it is created for one opening and discarded after it.
 //
 // Ways out: "O K" takes the directory, a separator and the selected name; "消　去" leaves an
-// empty path; "キャンセル" and the window's close box report that the user gave up. Neither
-// Enter nor Escape closes the window.
+// empty path; "キャンセル" and the window's close box report that the user gave up. Enter
+// presses the focused button only; Escape does nothing.
 class FileManager : public ClassicDialog {
     Q_OBJECT
 public:

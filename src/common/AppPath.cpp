@@ -1,6 +1,9 @@
 #include "common/AppPath.h"
 
+#include "platform/DataLocation.h"
+
 #include <QCoreApplication>
+#include <optional>
 
 namespace {
 QString& appPathOverride() {
@@ -15,8 +18,25 @@ QString AppPath() {
     return QCoreApplication::applicationDirPath();
 }
 
-void SetAppPathForTesting(const QString& path) { appPathOverride() = path; }
+void SetAppPathForTesting(const QString& path) {
+    appPathOverride() = path;
+}
 
-QString DataDirPath() { return AppPath() + QStringLiteral("/Data"); }
-QString SlotFilePath() { return AppPath() + QStringLiteral("/Data/SetUp.FIL"); }
-QString OptionsFilePath() { return AppPath() + QStringLiteral("/Data/DataBase.FIL"); }
+QString DataDirPath() {
+    // Every data path asks, and the answer cannot change while the program runs: one look at
+    // the folder per run. Tests that move AppPath get a fresh look.
+    static std::optional<QString> decidedFor;
+    static QString dataDir;
+    const QString app = AppPath();
+    if (decidedFor != app) {
+        dataDir = LocateDataDir(app + QStringLiteral("/Data"), UserDataDir());
+        decidedFor = app;
+    }
+    return dataDir;
+}
+QString SlotFilePath() {
+    return DataDirPath() + QStringLiteral("/SetUp.FIL");
+}
+QString OptionsFilePath() {
+    return DataDirPath() + QStringLiteral("/DataBase.FIL");
+}

@@ -5,6 +5,12 @@ void Main::Path_Setei_Click() {
     if (ending_)
         return;
     cues().PlaySoundCue(SoundCue::ButtonCue);
+    // The editor exists to save; over a file that takes no writes it would only lose the
+    // user's typing.
+    if (const QString& readOnly = slotFile().ReadOnlyReason(); !readOnly.isEmpty()) {
+        messages().Error(this, readOnly);
+        return;
+    }
     SetUp editor(*this, this);
     // An editor that could not read the slots would save its blank boxes over them.
     if (Outcome loaded = editor.Form_Load(); !loaded) {

@@ -3,12 +3,43 @@
 #include "common/Twips.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLibraryInfo>
 #include <QPainter>
+#include <QPushButton>
 #include <QTranslator>
 
 namespace {
 const QString PGothic = QStringLiteral("ＭＳ Ｐゴシック");
+
+// Qt presses a focused button on Enter only when it is a dialog's default candidate, which
+// would also let Enter in a text box press it. This presses exactly the focused one.
+class EnterPresses final : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter)
+            return false;
+        if ((key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+            return false;
+        // Key events reach a button only while it is its window's focus widget.
+        auto* button = static_cast<QPushButton*>(watched);
+        if (button->isEnabled())
+            button->click();
+        return true;
+    }
+};
+} // namespace
+
+void PressOnEnter(QPushButton* button) {
+    button->setAutoDefault(false);
+    button->setDefault(false);
+    button->installEventFilter(new EnterPresses(button));
 }
 
 void InstallJapaneseUi() {
@@ -16,13 +47,11 @@ void InstallJapaneseUi() {
     if (installed || !qApp)
         return;
     installed = true;
-    QFont::insertSubstitutions(PGothic, {QStringLiteral("MS PGothic"),
-                                         QStringLiteral("IPAPGothic"),
+    QFont::insertSubstitutions(PGothic, {QStringLiteral("MS PGothic"), QStringLiteral("IPAPGothic"),
                                          QStringLiteral("IPA Pゴシック")});
     auto* translator = new QTranslator(qApp);
     if (translator->load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
-                         QStringLiteral("_"),
-                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+                         QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QCoreApplication::installTranslator(translator);
     else
         delete translator;
@@ -67,8 +96,8 @@ QIcon ProgramIcon() {
 }
 
 Qt::WindowFlags FixedWindowFlags() {
-    return Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
+    return Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
 }
 
 LineControl::LineControl(QWidget* parent, int x1, int x2, int y, QPalette::ColorGroup group,

@@ -18,6 +18,13 @@ QFont PGothicFont(qreal pointSize, bool bold, bool italic);
 QImage ProgramIconImage(int size = 32);
 QIcon ProgramIcon();
 
+class QPushButton;
+
+// Makes Enter and Return press the button while it has the keyboard focus, as Space does, in
+// every window alike. The button never becomes a window's default button, so Enter in a text
+// box or a list presses nothing, and Esc is left alone.
+void PressOnEnter(QPushButton* button);
+
 // Window flags for a fixed-size window without a maximize box.
 Qt::WindowFlags FixedWindowFlags();
 

@@ -1,15 +1,18 @@
 #include "launcher/Main.h"
 
+#include "common/AppPath.h"
 #include "common/Module1.h"
 #include "common/Twips.h"
+#include "launcher/DataFolderClaim.h"
 #include "launcher/Look.h"
+#include "launcher/PicturesAhead.h"
 #include "platform/Clock.h"
 #include "platform/ProcessStarter.h"
 #include "sound/QtSoundDevice.h"
 #include "storage/OptionsFile.h"
 
+#include <QApplication>
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QMouseEvent>
 
 namespace {
@@ -38,6 +41,15 @@ Main::Main(Seams seams, QWidget* parent)
     setObjectName(QStringLiteral("Main"));
     buildControls();
     buildMenu();
+    claim_ = new DataFolderClaim([this](const QString& token) { BringForward(token); }, this);
+    if (!claim_->claim(DataDirPath())) {
+        // The launcher that holds the folder has been asked to come forward; this one ends
+        // before it has read or opened anything.
+        handedOver_ = true;
+        ending_ = true;
+        QMetaObject::invokeMethod(this, &Main::endProgram, Qt::QueuedConnection);
+        return;
+    }
     Form_Load();
 }
 
@@ -75,7 +87,7 @@ void Main::buildControls() {
         auto* run = new QPushButton(QStringLiteral("Program RUN"), this);
         run->setObjectName(QStringLiteral("Run_B_") + n);
         run->setGeometry(twipsRect(240, 1320 + d, 3015, 375));
-        run->setAutoDefault(false);
+        PressOnEnter(run);
         connect(run, &QPushButton::clicked, this, [this, i] { Run_B_Click(i); });
         Run_B[i] = run;
 
@@ -168,6 +180,15 @@ void Main::Form_Load() {
 }
 
 bool Main::loadSlots() {
+    // Every slot's picture starts decoding at once, each on a thread of its own, while the
+    // slots below are still filled one after the other and the first failure stops the rest.
+    PicturesAhead ahead;
+    for (int i = 1; i <= SlotCount; ++i) {
+        SlotRecord record;
+        if (!slotFile_.ReadSlot(i, record))
+            break;
+        Load_Image[i]->decodeAhead(record.ImagePath, ahead);
+    }
     for (int i = 1; i <= SlotCount; ++i) {
         if (!slotFile_.ReadSlot(i, Module1::CurrentSlot))
             return false;
@@ -175,7 +196,7 @@ bool Main::loadSlots() {
         P_Name_L[i]->setText(slot.Name);
         // The slot shows its name even when its picture fails; its program is then not stored,
         // so its button starts nothing.
-        if (!Load_Image[i]->LoadPicture(slot.ImagePath))
+        if (!Load_Image[i]->LoadPicture(slot.ImagePath, &ahead))
             return false;
         Module1::ProgramPaths[i] = slot.ProgramPath;
     }
@@ -223,6 +244,8 @@ void Main::closeEvent(QCloseEvent* event) {
 
 void Main::Form_Unload() {
     unloaded_ = true;
+    // A start from now on waits for this launcher to end rather than bringing it back.
+    claim_->setEnding();
     const Outcome saved = saveOptionsAtShutdown();
     cues_.CloseSoundDevice();
     slotFile_.CloseSlotFile();
@@ -250,6 +273,35 @@ Outcome Main::ShowSlot(int index, const SlotRecord& record) {
     if (!picture)
         Load_Image[index]->setPicture(QPixmap());
     return picture;
+}
+
+void Main::setVisible(bool visible) {
+    if (visible && handedOver_)
+        return;
+    QWidget::setVisible(visible);
+}
+
+void Main::BringForward(const QString& activationToken) {
+    if (ending_)
+        return;
+    if (isMinimized())
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    // The editor, the chooser, the version window or a message box is what takes the input.
+    QWidget* front = QApplication::activeModalWidget();
+    if (!front)
+        front = this;
+    if (front != this) {
+        if (front->isMinimized())
+            front->setWindowState(front->windowState() & ~Qt::WindowMinimized);
+        front->raise();
+    }
+    // Wayland lets a window take the focus only with a token that the desktop gave the start
+    // that asked; Qt's Wayland support hands this one to the compositor.
+    if (!activationToken.isEmpty())
+        qputenv("XDG_ACTIVATION_TOKEN", activationToken.toUtf8());
+    front->activateWindow();
 }
 
 void Main::endProgram() {

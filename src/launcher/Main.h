@@ -16,6 +16,9 @@
 //
 // The window owns the slot file handle and the sound device for the whole run; the editor and
 // erase-all reach into its slot controls and Module1::ProgramPaths directly.
+//
+// Before all of this the launcher claims its Data folder. When another launcher already runs on
+// it, that one is asked to come forward, and this one loads nothing, shows nothing and ends.
 
 #include "launcher/Dialogs.h"
 #include "launcher/Picture.h"
@@ -32,6 +35,7 @@
 #include <memory>
 
 class Clock;
+class DataFolderClaim;
 class LineControl;
 class ProcessStarter;
 
@@ -79,6 +83,14 @@ public:
     // erase-all. On a picture that cannot be loaded the slot shows its name, no picture, and
     // its program is still stored; the failure is returned.
     Outcome ShowSlot(int index, const SlotRecord& record);
+
+    // Brings the launcher, or the modal window open over it, to the front: asked for by a later
+    // start on the same Data folder, with that start's window activation token.
+    void BringForward(const QString& activationToken);
+
+    // False when another launcher runs on the same Data folder and this one is ending unseen.
+    bool servesDataFolder() const { return !handedOver_; }
+    void setVisible(bool visible) override;
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -128,4 +140,6 @@ private:
     // Set once the program is on its way out after a launch: input is ignored from then on.
     bool ending_ = false;
     bool unloaded_ = false;
+    bool handedOver_ = false;
+    DataFolderClaim* claim_ = nullptr;
 };

@@ -1,6 +1,7 @@
 #include "launcher/Main.h"
 
 #include "common/Module1.h"
+#include "launcher/DataFolderClaim.h"
 #include "platform/Clock.h"
 #include "platform/ProcessStarter.h"
 
@@ -71,8 +72,10 @@ void Main::repaintMoved(const QRect& before, const QRect& after) {
 }
 
 void Main::closeAfterLaunch() {
-    // From here on the launcher is on its way out: every handler ignores input.
+    // From here on the launcher is on its way out: every handler ignores input, and a new start
+    // waits for it to end instead of bringing it forward.
     ending_ = true;
+    claim_->setEnding();
     cues_.CloseSoundDevice();
     slotFile_.CloseSlotFile();
     const Outcome saved = saveOptionsAtShutdown();

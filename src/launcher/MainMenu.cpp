@@ -48,6 +48,11 @@ bool Main::toggleOption(QAction* item, qint16& value) {
 void Main::Format_Click() {
     if (ending_)
         return;
+    // Asking first would promise an erase that cannot happen.
+    if (const QString& readOnly = slotFile_.ReadOnlyReason(); !readOnly.isEmpty()) {
+        messages_->Error(nullptr, readOnly);
+        return;
+    }
     if (!messages_->Question(nullptr, EraseQuestion))
         return;
     for (int i = 1; i <= SlotCount; ++i) {

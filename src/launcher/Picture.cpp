@@ -1,6 +1,8 @@
 #include "launcher/Picture.h"
 
 #include "common/Twips.h"
+#include "launcher/PicturesAhead.h"
+#include "launcher/Thumbnails.h"
 
 #include <QFileInfo>
 #include <QImageReader>
@@ -10,34 +12,111 @@ namespace {
 // Pictures are shown at most 64 x 64 logical pixels, so a picture that declares a size far
 // beyond anything a person would pick is refused before any pixel is decoded.
 constexpr qint64 MaxDeclaredPixels = qint64(40000) * 40000;
+
+// Whether a picture of this size stays sharp when stretched to `frame`, whichever way round
+// it is turned.
+bool covers(QSize size, QSize frame) {
+    return qMin(size.width(), size.height()) >= qMax(frame.width(), frame.height());
+}
+
+// A thumbnail is sharp enough when it covers the frame, or when it is the whole picture
+// (smaller than its side), which decoding afresh would not make any sharper.
+bool sharpEnough(const QImage& thumbnail, int side, QSize frame) {
+    return !thumbnail.isNull() &&
+           (covers(thumbnail.size(), frame) || qMax(thumbnail.width(), thumbnail.height()) < side);
+}
+
+// The side of the smallest thumbnail of a picture of `declared` pixels that covers the frame, or
+// 0 when there is none. A picture no larger than a thumbnail decodes about as fast as its
+// thumbnail would, and is not kept.
+int keptSide(QSize declared, QSize frame) {
+    for (const int side : Thumbnails::Sides)
+        if (declared.isValid() && qMax(declared.width(), declared.height()) > side &&
+            covers(declared.scaled(side, side, Qt::KeepAspectRatio), frame))
+            return side;
+    return 0;
+}
+
+QImage stretched(QImage image, QSize frame) {
+    if (image.size() != frame)
+        image = image.scaled(frame, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return image;
+}
+
+// A file that could be read but holds no picture is noted in the cache; one that could not be
+// opened is not, since it may well open next time with the same modification time.
+bool isNoPicture(const QImageReader& reader) {
+    return reader.error() == QImageReader::UnsupportedFormatError ||
+           reader.error() == QImageReader::InvalidDataError;
+}
 } // namespace
 
-Outcome LoadPictureFile(const QString& path, QSize size, qreal devicePixelRatio, QPixmap& out) {
-    if (path.isEmpty()) {
-        out = QPixmap();
+Outcome DecodePictureFile(const QString& path, QSize frame, QImage& out) {
+    out = QImage();
+    if (path.isEmpty())
         return Outcome::success();
-    }
     // Only a regular file can be a picture: opening a FIFO would block until someone writes to
-    // it, and a device such as /dev/zero never ends.
-    if (!QFileInfo(path).isFile())
+    // it, and a device such as /dev/zero never ends. A thumbnail never stands in for a file
+    // that is gone.
+    const QFileInfo file(path);
+    if (!file.isFile())
         return Outcome::failure(QStringLiteral("%1: not a file").arg(path));
+    frame = frame.expandedTo(QSize(1, 1));
+    const Thumbnails thumbnails(file);
+    // The smallest thumbnail that is sharp in the frame, measured in device pixels, so that a
+    // screen of two device pixels to the pixel gets a large one where a normal one would blur.
+    for (const int side : Thumbnails::Sides) {
+        if (QImage thumbnail = thumbnails.read(side); sharpEnough(thumbnail, side, frame)) {
+            out = stretched(std::move(thumbnail), frame);
+            return Outcome::success();
+        }
+    }
+    if (thumbnails.failedBefore())
+        return Outcome::failure(QStringLiteral("%1: no picture").arg(path));
+
     QImageReader reader(path);
     reader.setAutoTransform(true);
     const QSize declared = reader.size();
-    if (declared.isValid() && qint64(declared.width()) * declared.height() > MaxDeclaredPixels)
+    if (declared.isValid() && qint64(declared.width()) * declared.height() > MaxDeclaredPixels) {
+        thumbnails.writeFailure();
         return Outcome::failure(QStringLiteral("%1: too large").arg(path));
-    const QSize target = (QSizeF(size) * devicePixelRatio).toSize().expandedTo(QSize(1, 1));
-    // Decoders that can scale while decoding (JPEG) then never hold the full picture.
+    }
+    // A picture larger than a thumbnail is decoded once to the thumbnail's size and kept for
+    // the next time. Decoders that can scale while decoding (JPEG) then never hold the full
+    // picture.
+    const int side = thumbnails.isAvailable() ? keptSide(declared, frame) : 0;
     if (reader.supportsOption(QImageIOHandler::ScaledSize))
-        reader.setScaledSize(target);
+        reader.setScaledSize(side ? declared.scaled(side, side, Qt::KeepAspectRatio) : frame);
     QImage image = reader.read();
-    if (image.isNull())
+    if (image.isNull()) {
+        if (isNoPicture(reader))
+            thumbnails.writeFailure();
         return Outcome::failure(QStringLiteral("%1: %2").arg(path, reader.errorString()));
-    if (image.size() != target)
-        image = image.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    out = QPixmap::fromImage(std::move(image));
-    out.setDevicePixelRatio(devicePixelRatio);
+    }
+    if (side) {
+        if (qMax(image.width(), image.height()) > side)
+            image = image.scaled(side, side, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        thumbnails.write(side, image);
+    }
+    out = stretched(std::move(image), frame);
     return Outcome::success();
+}
+
+Outcome LoadPictureFile(const QString& path, QSize size, qreal devicePixelRatio, QPixmap& out) {
+    QImage image;
+    const Outcome outcome =
+        DecodePictureFile(path, (QSizeF(size) * devicePixelRatio).toSize(), image);
+    if (outcome)
+        out = ToPicture(std::move(image), devicePixelRatio);
+    return outcome;
+}
+
+QPixmap ToPicture(QImage image, qreal devicePixelRatio) {
+    if (image.isNull())
+        return {};
+    QPixmap picture = QPixmap::fromImage(std::move(image));
+    picture.setDevicePixelRatio(devicePixelRatio);
+    return picture;
 }
 
 PictureBox::PictureBox(QWidget* parent) : QLabel(parent) {
@@ -80,11 +159,20 @@ void PictureBox::applyGeometry() {
     setGeometry(twips(left_), twips(top_), qMax(0, twips(width_)), qMax(0, twips(height_)));
 }
 
-Outcome PictureBox::LoadPicture(const QString& path) {
+QSize PictureBox::decodeSize() {
+    // The design size of the frame; the collapse animation only ever shrinks it.
+    return twipsRect(0, 0, 960, 960).size();
+}
+
+void PictureBox::decodeAhead(const QString& path, PicturesAhead& ahead) const {
+    ahead.decode(path, decodeSize(), devicePixelRatioF());
+}
+
+Outcome PictureBox::LoadPicture(const QString& path, PicturesAhead* ahead) {
     QPixmap loaded;
-    // Decode for the design size of the frame; the collapse animation only ever shrinks it.
-    const Outcome outcome =
-        LoadPictureFile(path, twipsRect(0, 0, 960, 960).size(), devicePixelRatioF(), loaded);
+    const Outcome outcome = ahead
+                                ? ahead->take(path, decodeSize(), devicePixelRatioF(), loaded)
+                                : LoadPictureFile(path, decodeSize(), devicePixelRatioF(), loaded);
     if (outcome)
         setPicture(loaded);
     return outcome;

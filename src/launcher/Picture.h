@@ -5,10 +5,21 @@
 #include <QLabel>
 #include <QPixmap>
 
-// Loads a picture file (bitmap, JPEG, GIF, icon, or anything else Qt reads) decoded straight
-// to `size` logical pixels, the size of the control that stretches it. An empty path gives
-// a null pixmap; a path that names no loadable picture is a failure.
+class PicturesAhead;
+
+// Decodes a picture file (bitmap, JPEG, GIF, icon, or anything else Qt reads) stretched to
+// `frame` device pixels. A large picture is read from the shared thumbnail cache when a
+// thumbnail made from this very file is there, and otherwise decoded to a thumbnail's size
+// and kept there. An empty path gives a null image; a path that names no loadable picture is a
+// failure, whatever the cache holds. Safe on any thread.
+Outcome DecodePictureFile(const QString& path, QSize frame, QImage& out);
+
+// Loads a picture file for a control of `size` logical pixels that stretches it, the same
+// way. An empty path gives a null pixmap.
 Outcome LoadPictureFile(const QString& path, QSize size, qreal devicePixelRatio, QPixmap& out);
+
+// A decoded picture as the controls show it; null for a null image. User-interface thread.
+QPixmap ToPicture(QImage image, qreal devicePixelRatio);
 
 // A picture control: stretches its picture to its frame, has a thin single border, and keeps
 // its geometry in twips so that moving it in twip steps adds no rounding drift.
@@ -28,8 +39,11 @@ public:
     void setTwipsHeight(int height);
 
     // Loads a picture file into the control; an empty path clears it. On failure the control
-    // keeps what it showed.
-    Outcome LoadPicture(const QString& path);
+    // keeps what it showed. With `ahead`, the picture that was decoded ahead for the control
+    // is taken from there.
+    Outcome LoadPicture(const QString& path, PicturesAhead* ahead = nullptr);
+    // Starts decoding a picture for this control on a thread of its own.
+    void decodeAhead(const QString& path, PicturesAhead& ahead) const;
     void setPicture(const QPixmap& picture);
     QPixmap picture() const { return picture_; }
     bool hasPicture() const { return !picture_.isNull(); }
@@ -42,6 +56,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
+    static QSize decodeSize();
     void applyGeometry();
 
     int left_ = 0;

@@ -3,11 +3,40 @@
 #include <QtGlobal>
 
 #ifdef Q_OS_WIN
+#include <QDir>
+#include <QFileInfo>
 #include <qt_windows.h>
+#include <shellapi.h>
 
 #include <vector>
 
+namespace {
+// What the system starts by itself; every other file, and every folder, is opened through its
+// association, as Explorer opens it.
+bool IsDocumentOrFolder(const QFileInfo& wholeLine) {
+    static const QStringList programs{QStringLiteral("exe"), QStringLiteral("com"),
+                                      QStringLiteral("bat"), QStringLiteral("cmd")};
+    return wholeLine.isDir() ||
+           (wholeLine.isFile() && !programs.contains(wholeLine.suffix(), Qt::CaseInsensitive));
+}
+
+Outcome OpenWithAssociation(const QString& path) {
+    const QString native = QDir::toNativeSeparators(path);
+    const auto result = reinterpret_cast<INT_PTR>(
+        ShellExecuteW(nullptr, nullptr, reinterpret_cast<LPCWSTR>(native.utf16()), nullptr, nullptr,
+                      SW_SHOWNORMAL));
+    // Values up to 32 are errors.
+    if (result <= 32)
+        return Outcome::failure(QStringLiteral("%1: no program opens it").arg(native));
+    return Outcome::success();
+}
+} // namespace
+
 Outcome SystemProcessStarter::start(const QString& commandLine) {
+    const QFileInfo wholeLine(commandLine);
+    if (IsDocumentOrFolder(wholeLine))
+        return OpenWithAssociation(wholeLine.absoluteFilePath());
+
     // The system splits and quotes the command line itself; it is handed over as it stands.
     // CreateProcessW may write into the buffer, so it gets a copy of its own.
     std::vector<wchar_t> buffer(size_t(commandLine.size()) + 1, L'\0');
@@ -29,17 +58,28 @@ Outcome SystemProcessStarter::start(const QString& commandLine) {
 }
 
 #else
+#include "platform/DesktopLaunch.h"
+
 #include <QFileInfo>
 #include <QProcess>
 
 Outcome SystemProcessStarter::start(const QString& commandLine) {
     QProcess process;
     // A file name may contain spaces, quotes and shell characters: a command line that names
-    // an existing file starts exactly that file, with no arguments. Only otherwise is it
-    // split, double quotes grouping, into a program and its arguments.
+    // an existing file or folder starts exactly that, with no arguments. A desktop entry
+    // starts its application; a folder, or a file the user may not execute, opens in the default
+    // application for its type. Only a line that names nothing is split, double quotes
+    // grouping, into a program and its arguments.
     const QFileInfo wholeLine(commandLine);
+    const QString named = wholeLine.absoluteFilePath();
+    if (wholeLine.isDir())
+        return OpenWithDefaultApplication(named);
     if (wholeLine.isFile()) {
-        process.setProgram(wholeLine.absoluteFilePath());
+        if (wholeLine.suffix() == QStringLiteral("desktop"))
+            return LaunchDesktopEntry(named);
+        if (!wholeLine.isExecutable())
+            return OpenWithDefaultApplication(named);
+        process.setProgram(named);
     } else {
         QStringList parts = QProcess::splitCommand(commandLine);
         if (parts.isEmpty())

@@ -12,9 +12,12 @@ public:
 };
 
 // The operating system's process start. On Linux: a command line that names an existing file
-// starts exactly that file with no arguments; otherwise it is split into program and arguments
-// by the usual quoting rules. Never through a shell; the program is detached in its own
-// session. On Windows: the command line goes unchanged to the system, window shown normally.
+// starts exactly that file with no arguments; a desktop entry starts its application, and a
+// folder or a file that is not executable opens in the default application for its type;
+// any other line is split into program and arguments by the usual quoting rules. Never
+// through a shell; the program is detached in its own session. On Windows: a folder or a
+// document opens through its association; otherwise the command line goes unchanged to the
+// system. The window is shown normally.
 class SystemProcessStarter final : public ProcessStarter {
 public:
     Outcome start(const QString& commandLine) override;

@@ -11,6 +11,8 @@ class CueBackend : public QObject {
 public:
     using QObject::QObject;
 
+    // Loads a wave file that IsPlayableWave accepted, so that playing it later starts at once.
+    virtual void prepare(const QString& waveFile) = 0;
     // Plays a wave file that IsPlayableWave accepted, cutting off the cue still sounding.
     virtual void play(const QString& waveFile) = 0;
 };

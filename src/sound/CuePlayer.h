@@ -7,7 +7,7 @@
 
 enum class SoundCue { StartupCue, LaunchCue, ButtonCue, VersionCue };
 
-// The file of a cue below AppPath, for example "Data/Sound/RUN_Kidou.wav".
+// The file of a cue in the Data folder, for example "Sound/RUN_Kidou.wav".
 QString CueRelativePath(SoundCue cue);
 
 // The launcher's sound cues, played through one device that is opened at start-up and closed

@@ -10,14 +10,16 @@
 
 namespace {
 
-// One QSoundEffect per wave file, made on the first cue that needs it and kept, so a repeated
-// cue plays from memory instead of loading again.
+// One QSoundEffect per wave file, made when the file is prepared or first played and kept, so
+// a cue plays from memory instead of loading first.
 //
 // A new cue cuts off the one still sounding, like the single wave-audio device the cues were
 // made for: quick clicks give one clear cue each instead of a pile-up.
 class QSoundEffectBackend final : public CueBackend {
 public:
     using CueBackend::CueBackend;
+
+    void prepare(const QString& waveFile) override { voiceFor(waveFile); }
 
     void play(const QString& waveFile) override {
         QSoundEffect* voice = voiceFor(waveFile);

@@ -15,54 +15,76 @@
 
 namespace {
 
-// The longest the first cue waits for a window that is being shown to appear.
+// The longest the audio system waits for a window that is being shown to appear.
 constexpr int MaxWaitForWindowMs = 1000;
 
-// The cue requests of an open device, served from the event loop.
+// The cue requests of an open device.
 //
-// Nothing here runs inside the caller's handler. The start-up cue is requested before the
-// launcher window is shown, and reaching the audio system the first time (loading Qt
-// Multimedia, connecting to the sound server) takes longer than drawing that window. So a
-// request is only noted; the event loop serves it, and the very first one waits until a
-// window that is being shown has been drawn.
-//
-// Requests that arrive in the same turn of the event loop collapse into the last one: the
-// backend cuts off a cue still sounding anyway. Only files that are sure to load reach the
-// backend (see IsPlayableWave).
+// Reaching the audio system the first time (loading Qt Multimedia, connecting to the sound
+// server, loading the cue files) takes longer than drawing the launcher's window, so it is
+// done from the event loop once the window that is being shown has been drawn. From then on a
+// cue starts inside the caller's handler, before whatever the handler does next (the launch
+// cue sounds while the picture collapses). A cue asked for before then waits for it; of
+// several, the last one counts, as a new cue cuts off the one before anyway. Only files that
+// are sure to load reach the backend (see IsPlayableWave).
 class CueRequests final : public QObject {
 public:
-    explicit CueRequests(QObject* parent) : QObject(parent) {}
+    explicit CueRequests(QObject* parent) : QObject(parent) {
+        QMetaObject::invokeMethod(this, &CueRequests::reachAudio, Qt::QueuedConnection);
+    }
+
+    void prepare(const QString& waveFile) {
+        if (reached_)
+            prepareNow(waveFile);
+        else
+            toPrepare_ << waveFile;
+    }
 
     void request(const QString& waveFile) {
-        const bool alreadyQueued = !pending_.isEmpty();
-        pending_ = waveFile;
-        if (!alreadyQueued)
-            QMetaObject::invokeMethod(this, &CueRequests::serve, Qt::QueuedConnection);
+        if (reached_)
+            playNow(waveFile);
+        else
+            pending_ = waveFile;
     }
 
 protected:
     bool eventFilter(QObject*, QEvent* event) override {
-        // Watching only the awaited window. Serving is queued, so the window is drawn first.
+        // Watching only the awaited window. Reaching the audio is queued, so it is drawn first.
         if (event->type() == QEvent::Expose)
             stopWaiting();
         return false;
     }
 
 private:
-    void serve() {
-        if (pending_.isEmpty() || waitingForWindow())
+    void reachAudio() {
+        if (reached_ || waitingForWindow())
             return;
-        const QString waveFile = std::exchange(pending_, QString());
-        if (!IsPlayableWave(waveFile))
-            return;
-        if (CueBackend* backend = loadedBackend())
-            backend->play(waveFile);
+        reached_ = true;
+        QLibrary module(AppPath() + QLatin1Char('/') + QLatin1String(CueBackendModule));
+        const auto create =
+            reinterpret_cast<CreateCueBackend>(module.resolve(CreateCueBackendSymbol));
+        if (create)
+            backend_ = create(this);
+        for (const QString& waveFile : std::exchange(toPrepare_, {}))
+            prepareNow(waveFile);
+        if (!pending_.isEmpty())
+            playNow(std::exchange(pending_, QString()));
     }
 
-    // Only the first cue waits, and only for a window that is visible but not yet drawn.
+    void prepareNow(const QString& waveFile) {
+        if (backend_ && IsPlayableWave(waveFile))
+            backend_->prepare(waveFile);
+    }
+
+    void playNow(const QString& waveFile) {
+        if (backend_ && IsPlayableWave(waveFile))
+            backend_->play(waveFile);
+    }
+
+    // Waits only for a window that is visible but not yet drawn.
     bool waitingForWindow() {
-        if (waiting_ || std::exchange(waitedOnce_, true))
-            return waiting_;
+        if (waiting_)
+            return true;
         for (QWindow* window : QGuiApplication::topLevelWindows()) {
             if (window->isVisible() && !window->isExposed()) {
                 waiting_ = true;
@@ -81,27 +103,15 @@ private:
             return;
         if (awaitedWindow_)
             awaitedWindow_->removeEventFilter(this);
-        QMetaObject::invokeMethod(this, &CueRequests::serve, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, &CueRequests::reachAudio, Qt::QueuedConnection);
     }
 
-    // The backend module beside the executable, loaded once. Without it the cues are silent.
-    CueBackend* loadedBackend() {
-        if (!std::exchange(backendTried_, true)) {
-            QLibrary module(AppPath() + QLatin1Char('/') + QLatin1String(CueBackendModule));
-            const auto create =
-                reinterpret_cast<CreateCueBackend>(module.resolve(CreateCueBackendSymbol));
-            if (create)
-                backend_ = create(this);
-        }
-        return backend_;
-    }
-
+    bool reached_ = false;
+    QStringList toPrepare_;
     QString pending_;
-    bool waitedOnce_ = false;
     bool waiting_ = false;
     QPointer<QWindow> awaitedWindow_;
-    bool backendTried_ = false;
-    CueBackend* backend_ = nullptr; // a child of this object
+    CueBackend* backend_ = nullptr; // a child of this object; none without the module
 };
 
 } // namespace
@@ -111,26 +121,34 @@ private:
 // it can in tests). The guarded pointer then tells the device that they are gone.
 struct QtSoundDevice::Private {
     QPointer<CueRequests> requests;
+    bool closed = false;
 };
 
 QtSoundDevice::QtSoundDevice() : d(std::make_unique<Private>()) {}
 
 QtSoundDevice::~QtSoundDevice() {
-    close();
+    // Only now does a cue still sounding stop.
+    delete d->requests.data();
 }
 
 void QtSoundDevice::open() {
-    // Cheap on purpose: the audio system is reached on the first cue, not at start-up.
-    if (!d->requests)
+    // Cheap on purpose: the audio system is reached once the window is drawn.
+    if (!d->requests && !d->closed)
         d->requests = new CueRequests(QCoreApplication::instance());
 }
 
+void QtSoundDevice::prepare(const QString& waveFile) {
+    if (d->requests && !d->closed && !waveFile.isEmpty())
+        d->requests->prepare(waveFile);
+}
+
 void QtSoundDevice::play(const QString& waveFile) {
-    if (d->requests && !waveFile.isEmpty())
+    if (d->requests && !d->closed && !waveFile.isEmpty())
         d->requests->request(waveFile);
 }
 
 void QtSoundDevice::close() {
-    // Deleting the requests stops what is sounding and drops a cue not yet served.
-    delete d->requests.data();
+    // The last cue plays on: the launcher closes the device right after the launch cue and
+    // ends a second or two later.
+    d->closed = true;
 }

@@ -11,6 +11,7 @@ public:
     ~QtSoundDevice() override;
 
     void open() override;
+    void prepare(const QString& waveFile) override;
     void play(const QString& waveFile) override;
     void close() override;
 

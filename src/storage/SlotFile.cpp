@@ -121,9 +121,15 @@ Outcome SlotFile::OpenSlotFile(const QString& path) {
     auto file = std::make_unique<QFile>(path);
     // Unbuffered, so every write reaches the operating system before WriteSlot returns.
     // ReadWrite creates a missing file but never the directory above it.
-    if (!file->open(QIODevice::ReadWrite | QIODevice::Unbuffered))
-        return Outcome::failure(QStringLiteral("スロットファイル %1 を開けません: %2")
-                                    .arg(NativePath(path), file->errorString()));
+    if (!file->open(QIODevice::ReadWrite | QIODevice::Unbuffered)) {
+        const QString why = file->errorString();
+        if (!file->open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+            return Outcome::failure(
+                QStringLiteral("スロットファイル %1 を開けません: %2").arg(NativePath(path), why));
+        readOnlyReason_ =
+            QStringLiteral("スロットを保存できません。スロットファイル %1 に書き込めません: %2")
+                .arg(NativePath(path), why);
+    }
     device_ = std::move(file);
     return Outcome::success();
 }
@@ -167,6 +173,8 @@ Outcome SlotFile::WriteSlot(int n, const SlotRecord& record) {
         return notASlot(n);
     if (!isOpen())
         return notOpen();
+    if (!readOnlyReason_.isEmpty())
+        return Outcome::failure(readOnlyReason_);
     QByteArray bytes;
     if (Outcome encoded = EncodeSlotRecord(n, record, bytes); !encoded)
         return encoded;
@@ -203,6 +211,7 @@ void SlotFile::CloseSlotFile() {
     if (device_)
         device_->close();
     device_.reset();
+    readOnlyReason_.clear();
 }
 
 bool SlotFile::isOpen() const {

@@ -34,7 +34,8 @@ public:
     SlotFile& operator=(const SlotFile&) = delete;
 
     // Opens the file for reading and writing, creating it empty when it does not exist.
-    // The Data directory is never created.
+    // The Data directory is never created. A file that this user may read but not write is
+    // opened for reading: its slots still show, and ReadOnlyReason() tells why none is saved.
     Outcome OpenSlotFile(const QString& path = SlotFilePath());
     // Tests hand in a device of their own, for example one that fails after N bytes.
     Outcome OpenSlotDevice(std::unique_ptr<QIODevice> device);
@@ -49,7 +50,11 @@ public:
     void CloseSlotFile();
 
     bool isOpen() const;
+    // For a file opened for reading only: that the slots cannot be saved, naming the file and
+    // the system's reason. Every WriteSlot fails with it. Empty otherwise.
+    const QString& ReadOnlyReason() const { return readOnlyReason_; }
 
 private:
     std::unique_ptr<QIODevice> device_;
+    QString readOnlyReason_;
 };

@@ -39,7 +39,7 @@ Version_Jouhou::Version_Jouhou(QWidget* parent)
     Label5 =
         addLabel(this, "Label5", QStringLiteral("TESSELO Ver.1.1"), twipsRect(360, 360, 3495, 375));
     Label5->setFont(PGothicFont(12, false, true));
-    Label6 = addLabel(this, "Label6", QStringLiteral("Copyright (C) 2026 TESSELO Project"),
+    Label6 = addLabel(this, "Label6", QStringLiteral("© 2026 TESSELO Project"),
                       twipsRect(360, 3120, 2895, 255));
     Label7 = addLabel(this, "Label7", QStringLiteral("動作環境　OS : Windows98/Me"),
                       twipsRect(360, 2640, 2895, 255));
@@ -47,10 +47,9 @@ Version_Jouhou::Version_Jouhou(QWidget* parent)
     OK = new QPushButton(QStringLiteral("O K"), this);
     OK->setObjectName(QStringLiteral("OK"));
     OK->setGeometry(twipsRect(3840, 3000, 1335, 375));
-    // Not the default button: Enter reaches it only while it has the focus, which it always
-    // has, being the one control that takes it.
-    OK->setDefault(false);
-    OK->setAutoDefault(true);
+    // Not the default button: Enter presses it because it has the focus, which it always has,
+    // being the one control that takes it.
+    PressOnEnter(OK);
     OK->setFocus();
     connect(OK, &QPushButton::clicked, this, [this] { OK_Click(); });
 }

@@ -46,7 +46,7 @@ a stored value other than -1 and 0 | PPPPP | 0,5 | ?startup, ?slots, ?marks, clo
 an empty slot | PPNPP | -1,-1 | Run_B_3, ?geometry:3 => geometry 3480,3360,960,960
 close-after-launch switched off, clicked twice | PPNPP | -1,-1 | Soft_Close_On_Off, Run_B_1,
     ?geometry:1, Run_B_1, ?geometry:1 => ♪button|♪launch|start /opt/p1|
-    geometry 5000,1124,51,51|♪launch|start /opt/p1|geometry 5000,1124,51,51
+    geometry 5000,1124,51,51|collapsed 1|♪launch|start /opt/p1|geometry 5000,1124,51,51
 close-after-launch stored as 5, from second 30 | PPNPP | 5,-1 | stale, clock:30, Run_B_5, ?clock
     => ♪launch|start /opt/p5|options stale|close|waiting, options -1,-1|ignored|end|clock 32
 from second 58 | PPNPP | -1,-1 | clock:58, Run_B_5, clear, ?clock => clock 0
@@ -83,8 +83,15 @@ at the root, two separators | Path_Setei, dbl:Program_Path_4, clear, root, OK, ?
 # version: the version window.
 with its cue, Esc ignored, Enter closing it | Version, ?layout, key:Esc, ?open, key:Return, ?open
     => ♪version|modal Version_Jouhou|layout own icon|TESSELO Ver.1.1|
-    Copyright (C) 2026 TESSELO Project|動作環境　OS : Windows98/Me|O K|バージョン情報|
+    © 2026 TESSELO Project|動作環境　OS : Windows98/Me|O K|バージョン情報|
     open Version_Jouhou|open Main
+# keys: Enter presses the focused button only, in every window; Esc presses none.
+on the launcher's focused button | key:Esc, key:Return => ♪launch|start /opt/p1
+in the editor | Path_Setei, key:Return, key:Esc, ?open, focus:Coushin, key:Return =>
+    ♪button|modal SetUp|open SetUp|I Tesselo 更新完了。
+in the chooser | Path_Setei, dbl:Image_Path_1, focus:File1, key:Return, key:Esc, ?open,
+    focus:Cancel, key:Return, ?open => ♪button|modal SetUp|♪button|modal FileManager|
+    open FileManager|open SetUp
 # failures: start-up stops at the first failure and saves only what changed or was missing.
 slot 3's picture missing | PPMPP | 0,0 | ?startup, ?slots, ?marks, close => startup open|
     E TESSELO 画像読込に失敗|slots FFN--|marks 11 -1,-1 0,0|options stale|close
@@ -171,6 +178,7 @@ class TestWindows : public QObject {
                 {"root",
                  [&] { w->findChild<DirectoryList*>()->setPath("/"), files->addItem("game"); }},
                 {"key", [&] { QTest::keyClick(w->focusWidget(), QKeySequence(arg)[0].key()); }},
+                {"focus", [&] { box->setFocus(); }},
                 {"closebox", [&] { w->close(); }},
                 {"close", [&] { steps_.prepend("closebox"), steps_.prepend("stale"); }},
             };
@@ -211,7 +219,11 @@ class TestWindows : public QObject {
         QList<QWidget*> widgets = w->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
         for (QWidget* c : widgets << w)
             if (what == "layout")
-                seen << textOf(c);
+                seen << textOf(c) +
+                            (!qobject_cast<QLabel*>(c) ||
+                                     c->fontMetrics().horizontalAdvance(textOf(c)) <= c->width()
+                                 ? ""
+                                 : " (cut off)");
         if (what == "boxes")
             seen << colourOf(w->findChild<PictureBox*>("Load_Image_" + arg));
         return what == "startup" ? startup_.join('|')
@@ -263,6 +275,12 @@ class TestWindows : public QObject {
         rig_->processes.failing << "/opt/p4";
         main_.emplace(rig_->seams());
         startup_ = std::exchange(log(), {});
+        // The launch cue sounds before the picture collapses.
+        rig_->sound.onPlay = [this] {
+            for (int i = 1; i <= 5 && main_; ++i)
+                if (main_->Load_Image[i]->twipsHeight() != 960)
+                    log() << "collapsed " + QString::number(i);
+        };
         rig_->sound.onClose = [this] { log() << "options " + this->options(); };
         rig_->clock.onWait = [this] {
             if (rig_->clock.waits > 1)
@@ -327,6 +345,8 @@ private slots:
     void editor() { run(); }
     void chooser_data() { table("chooser"); }
     void chooser() { run(); }
+    void keys_data() { table("keys"); }
+    void keys() { run(); }
     void version_data() { table("version"); }
     void version() { run(); }
     void failures_data() { table("failures"); }

@@ -1,6 +1,7 @@
 #include "TestSeams.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QImage>
 #include <QtEndian>
 
@@ -8,6 +9,8 @@ TempAppDir::TempAppDir(bool withDataDir) {
     if (withDataDir)
         QDir(dir_.path()).mkpath(QStringLiteral("Data/Sound"));
     SetAppPathForTesting(dir_.path());
+    // Where Data goes when the program folder cannot be written: never the real home.
+    qputenv("XDG_DATA_HOME", QFile::encodeName(dir_.filePath(QStringLiteral("user"))));
 }
 
 void TempAppDir::writeData(const QString& relative, const QByteArray& bytes) const {
@@ -33,4 +36,15 @@ void WritePicture(const QString& path, const char* format, Qt::GlobalColor color
     image.fill(color);
     if (!image.save(path, format))
         qFatal("cannot write picture %s", qPrintable(path));
+}
+
+QMap<QString, QByteArray> SnapshotFiles(const QString& dir) {
+    QMap<QString, QByteArray> files;
+    for (QDirIterator it(dir, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+         it.hasNext();) {
+        QFile file(it.next());
+        files[QDir(dir).relativeFilePath(file.fileName())] =
+            file.open(QIODevice::ReadOnly) ? file.readAll() : "<unreadable>";
+    }
+    return files;
 }

@@ -28,21 +28,29 @@ public:
             *log << QString(u"IQE"[int(icon)]) + u' ' + title + u' ' + text.section(u'\n', 0, 0);
         return icon == MessageIcon::Question ? answer : MessageAnswer::Ok;
     }
+    QStringList texts() const {
+        QStringList all;
+        for (const Shown& s : shown)
+            all << s.text;
+        return all;
+    }
     QList<Shown> shown;
     MessageAnswer answer = MessageAnswer::Yes;
     QStringList* log = nullptr;
 };
 
-// Records "open", "play <file name>" and "close"; `onClose` runs just before a close.
+// Records "open", "play <file name>" and "close"; `onPlay` and `onClose` run just before.
 class RecordingSoundDevice final : public SoundDevice {
 public:
     void open() override { record(QStringLiteral("open")); }
-    void play(const QString& file) override { record("play " + QFileInfo(file).fileName()); }
+    void play(const QString& file) override {
+        onPlay ? onPlay() : void(), record("play " + QFileInfo(file).fileName());
+    }
     void close() override { onClose ? onClose() : void(), record(QStringLiteral("close")); }
     void record(const QString& call) { calls << call, log ? void(*log << call) : void(); }
     QStringList calls;
     QStringList* log = nullptr;
-    std::function<void()> onClose;
+    std::function<void()> onPlay, onClose;
 };
 
 // Records the command lines ("start <line>" in the log) and fails those in `failing`.
@@ -118,3 +126,6 @@ QByteArray RecordBytes(const QByteArray& name, const QByteArray& program, const 
 
 // Writes a 16 x 16 picture file of the given format ("png", "bmp", "jpg", ...).
 void WritePicture(const QString& path, const char* format, Qt::GlobalColor color = Qt::red);
+
+// Every file below `dir` with its bytes, by path relative to `dir`.
+QMap<QString, QByteArray> SnapshotFiles(const QString& dir);

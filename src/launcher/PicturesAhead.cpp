@@ -1,0 +1,35 @@
+#include "launcher/PicturesAhead.h"
+
+#include "launcher/Picture.h"
+
+#include <system_error>
+
+PicturesAhead::~PicturesAhead() = default;
+
+void PicturesAhead::decode(const QString& path, QSize size, qreal devicePixelRatio) {
+    if (path.isEmpty())
+        return;
+    const QSize frame = (QSizeF(size) * devicePixelRatio).toSize();
+    try {
+        decodings_.push_back({path, size, devicePixelRatio, std::async(std::launch::async, [=] {
+                                  QImage image;
+                                  Outcome outcome = DecodePictureFile(path, frame, image);
+                                  return Decoded{std::move(outcome), std::move(image)};
+                              })});
+    } catch (const std::system_error&) {
+        // No thread to spare: the picture is decoded when it is taken.
+    }
+}
+
+Outcome PicturesAhead::take(const QString& path, QSize size, qreal devicePixelRatio, QPixmap& out) {
+    for (Decoding& decoding : decodings_) {
+        if (decoding.path != path || decoding.size != size ||
+            decoding.devicePixelRatio != devicePixelRatio || !decoding.result.valid())
+            continue;
+        Decoded decoded = decoding.result.get();
+        if (decoded.outcome)
+            out = ToPicture(std::move(decoded.image), devicePixelRatio);
+        return decoded.outcome;
+    }
+    return LoadPictureFile(path, size, devicePixelRatio, out);
+}

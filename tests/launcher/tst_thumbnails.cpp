@@ -1,0 +1,99 @@
+// The shared thumbnail cache in each of its states: the picture shown, the entries left, start-up.
+
+#include "TestSeams.h"
+#include "launcher/Main.h"
+
+#include <QCryptographicHash>
+#include <QDirIterator>
+#include <QTest>
+#include <QUrl>
+
+// From ReadOnly on the cache has a folder, from Valid on an entry for the picture.
+enum State { None, NoPicture, ReadOnly, Valid, StaleTime, OtherUri, Damaged, PictureGone };
+
+static QString colour(const QImage& image) {
+    const QColor c = image.isNull() ? QColor() : image.pixelColor(image.rect().center());
+    return c == Qt::red ? "red" : c == Qt::blue ? "blue" : "none";
+}
+
+constexpr auto Md5 = QCryptographicHash::Md5;
+const auto uriOf = [](const QString& path) { return QUrl::fromLocalFile(path).toEncoded(); };
+
+// Each entry as "<folder> <colour>", marked unless its URI and modification time are `keys`.
+static QString entries(const QString& cache, const QString& keys) {
+    QStringList found;
+    for (QDirIterator it(cache, QDir::Files, QDirIterator::Subdirectories); it.hasNext();) {
+        const QFileInfo file(it.next());
+        const QImage entry(file.filePath(), "PNG");
+        const bool made = entry.text("Thumb::URI") + entry.text("Thumb::MTime") == keys;
+        found << QDir(cache).relativeFilePath(file.path()) + ' ' + colour(entry) +
+                     (made ? "" : " stale") + (file.permissions() & 0x77 ? " open" : "");
+    }
+    return found.join(", ");
+}
+
+class TestThumbnails : public QObject {
+    Q_OBJECT
+
+private slots:
+    void cacheStates_data() {
+        QTest::addColumn<int>("state");
+        QTest::addColumn<qreal>("ratio");      // device pixels to the pixel; the frame is 64 x 64
+        QTest::addColumn<QString>("expected"); // red: the picture, blue: the thumbnail shown
+        QTest::newRow("none") << int(None) << 1.0 << "red: normal red";
+        QTest::newRow("none, frame of 128") << int(None) << 2.0 << "red: normal red";
+        QTest::newRow("none, frame of 192") << int(None) << 3.0 << "red: large red";
+        QTest::newRow("valid") << int(Valid) << 1.0 << "blue: normal blue";
+        QTest::newRow("valid large") << int(Valid) << 3.0 << "blue: large blue";
+        QTest::newRow("stale time") << int(StaleTime) << 1.0 << "red: normal red";
+        QTest::newRow("other URI") << int(OtherUri) << 1.0 << "red: normal red";
+        QTest::newRow("damaged PNG") << int(Damaged) << 1.0 << "red: normal red";
+        QTest::newRow("cache not writable") << int(ReadOnly) << 1.0 << "red: ";
+        QTest::newRow("picture gone") << int(PictureGone) << 1.0 << "failed: normal blue";
+        QTest::newRow("no picture") << int(NoPicture) << 1.0 << "failed: fail/tesselo none";
+    }
+
+    void cacheStates() {
+        QFETCH(int, state);
+        QFETCH(qreal, ratio);
+        QTemporaryDir home;
+        qputenv("XDG_CACHE_HOME", home.path().toUtf8());
+        const QString picture = home.path() + "/photo #1.png", cache = home.path() + "/thumbnails";
+        QImage photo(300, 300, QImage::Format_RGB32), thumbnail(128, 128, QImage::Format_RGB32);
+        photo.fill(Qt::red);
+        thumbnail.fill(Qt::blue);
+        QVERIFY(state == NoPicture ? QFile(picture).open(QIODevice::WriteOnly)
+                                   : photo.save(picture));
+        const QString mtime = QString::number(QFileInfo(picture).lastModified().toSecsSinceEpoch());
+        const QString entry = cache + (ratio > 2 ? "/large/" : "/normal/") +
+                              QCryptographicHash::hash(uriOf(picture), Md5).toHex() + ".png";
+        thumbnail.setText("Thumb::URI", uriOf(state == OtherUri ? picture + "~" : picture));
+        thumbnail.setText("Thumb::MTime",
+                          state == StaleTime ? QString::number(mtime.toLongLong() - 1) : mtime);
+        // A cache that cannot be written: a file stands where its folder would be.
+        QVERIFY(state == ReadOnly ? QFile(cache).open(QIODevice::WriteOnly)
+                                  : state < ReadOnly || QDir().mkpath(QFileInfo(entry).path()));
+        QVERIFY(state < Valid ||
+                (thumbnail.save(entry) && QFile::setPermissions(entry, QFile::ReadOwner) &&
+                 (state != Damaged || QFile::resize(entry, 60))));
+        QVERIFY(state != PictureGone || QFile::remove(picture));
+
+        QPixmap shown;
+        const bool loaded = LoadPictureFile(picture, QSize(64, 64), ratio, shown).ok();
+        QTEST((loaded ? colour(shown.toImage()) : "failed") + ": " +
+                  entries(cache, uriOf(picture) + mtime),
+              "expected");
+
+        // Start-up stops at a failing picture with the one message; the next slot stays empty.
+        TempAppDir app;
+        app.writeData("SetUp.FIL", RecordBytes("1", "", picture.toUtf8()).repeated(2));
+        app.writeData("DataBase.FIL", "0,0\r\n");
+        TestRig rig;
+        const Main main(rig.seams());
+        QCOMPARE(rig.messages.texts().join("") + main.P_Name_L[2]->text(),
+                 loaded ? "1" : "画像読込に失敗");
+    }
+};
+
+QTEST_MAIN(TestThumbnails)
+#include "tst_thumbnails.moc"
