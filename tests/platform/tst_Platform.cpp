@@ -63,7 +63,6 @@ private slots:
     void fails_data() {
         QTest::addColumn<QString>("commandLine");
         QTest::newRow("no such file") << u"%1/missing"_s;
-        QTest::newRow("not executable") << u"%1/plain"_s;
         QTest::newRow("executable text without #!") << u"%1/no-shebang"_s;
         QTest::newRow("blank") << u"  "_s;
     }

@@ -45,8 +45,6 @@ private slots:
         QTest::addColumn<QString>("slot");
         QTest::addColumn<QString>("text");   // written into the slot's file first
         QTest::addColumn<QString>("record"); // the folder it ran in, then its arguments
-        row("executable", "%1/rec", "", "w");
-        row("quoted arguments", "%1/rec \"b c\" d", "", "w|b c|d");
         row("field codes", "%1/f.desktop", app_ + "a %f %F %u %U %i %c %k \"b c\"\nIcon=i",
             "w|a|--icon|i|App|%1/f.desktop|b c");
         row("Path", "%1/p.desktop", app_ + "x\nPath=%1", ".|x");
