@@ -26,16 +26,6 @@ namespace {
 
 QString whyNoMounts; // empty when the test has mount points of its own
 
-// Every file in `dir` with its bytes.
-QByteArray filesIn(const QString& dir) {
-    QByteArray all;
-    for (const QString& name : QDir(dir).entryList(QDir::Files | QDir::Hidden)) {
-        QFile file(dir + u'/' + name);
-        all += name.toUtf8() + ':' + (file.open(QIODevice::ReadOnly) ? file.readAll() : "?") + '\n';
-    }
-    return all;
-}
-
 // Reads the file at `path` as the program does, by its name.
 Outcome readAt(const QString& path) {
     SlotFile file;
@@ -129,7 +119,7 @@ private slots:
                 (mountOn(data, "ro") && mountOn(app_->dataPath(u"DataBase.FIL"_s), "rw")));
         QVERIFY(disk != u"files read-only" || (mountOn(app_->dataPath(u"SetUp.FIL"_s), "ro") &&
                                                mountOn(app_->dataPath(u"DataBase.FIL"_s), "ro")));
-        const QByteArray before = filesIn(data);
+        const auto before = SnapshotFiles(data);
         SlotFile file;
         Module1::SoftClose = 0;
         // A read-only Data folder sends the writes to the user's own copy of it.
@@ -138,7 +128,7 @@ private slots:
         QVERIFY(elsewhere ? SaveOptions().ok()
                           : SaveOptions().message().contains(u"DataBase.FIL"_s));
         file.CloseSlotFile();
-        QCOMPARE(filesIn(data), before);
+        QCOMPARE(SnapshotFiles(data), before);
     }
 
     // Things other than a file's bytes: "<sparse 4 GiB>", "<directory>", "<FIFO>", "<device>"
