@@ -1,15 +1,14 @@
-// Which file each cue plays and when, the cue files the build writes, and the Qt sound device:
-// cues started at once through one voice per file, the last one played out after closing, a
-// broken file never reaching the loader, and a device that outlives the application.
+// The cue files the build writes, and the Qt sound device: cues started at once through one
+// voice per file, the last one played out after closing, a broken file never reaching the
+// loader, a device that outlives the application. Which cue plays when: the windows' tests.
 
 #include "common/AppPath.h"
-#include "sound/CuePlayer.h"
 #include "sound/PlayableWave.h"
 #include "sound/QtSoundDevice.h"
 
+#include <QAudioDevice>
 #include <QElapsedTimer>
 #include <QGuiApplication>
-#include <QAudioDevice>
 #include <QMediaDevices>
 #include <QSoundEffect>
 #include <QTemporaryDir>
@@ -46,34 +45,11 @@ QSoundEffect* voice(const QString& name) {
     return nullptr;
 }
 
-struct RecordingDevice final : SoundDevice {
-    void open() override { calls << u"open"_s; }
-    void play(const QString& waveFile) override { calls << waveFile; }
-    void close() override { calls << u"close"_s; }
-    QStringList calls;
-};
 } // namespace
 
 class SoundTest : public QObject {
     Q_OBJECT
 private slots:
-    void playsEachCueWhileChecked() {
-        SetAppPathForTesting(u"/opt/Tesselo"_s);
-        RecordingDevice recorder;
-        bool checked = false; // read at each cue, not remembered
-        CuePlayer player(recorder, [&] { return checked; });
-        QStringList expected{u"open"_s};
-        player.OpenSoundDevice();
-        for (int cue = 0; cue < 8; ++cue) {
-            checked = cue >= 4;
-            player.PlaySoundCue(SoundCue(cue % 4));
-            if (checked)
-                expected << u"/opt/Tesselo/Data/Sound/"_s + Cues[cue % 4];
-        }
-        player.CloseSoundDevice();
-        QCOMPARE(recorder.calls, expected << u"close"_s);
-    }
-
     void buildWritesShortCleanCues_data() {
         QTest::addColumn<QString>("name");
         for (const QString& name : Cues)
