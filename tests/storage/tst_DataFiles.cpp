@@ -1,14 +1,11 @@
-// The slot file's records and the options line byte for byte, what either file refuses, and
-// the fuzzers' seeds and past findings.
+// The slot file's records and the options line byte for byte, and what either file refuses.
 
-#include "FuzzChecks.h"
 #include "TestSeams.h"
 #include "common/Module1.h"
 #include "storage/OptionsFile.h"
 #include "storage/SlotFile.h"
 
 #include <QBuffer>
-#include <QDirIterator>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -180,21 +177,6 @@ private slots:
         QVERIFY(LoadOptions().message().contains(DataBase));
         QVERIFY(SaveOptions()); // what a save mends the file with: the values left alone
         QCOMPARE(app.readData(DataBase), "7,8\r\n");
-    }
-
-    void fuzzFindings_data() {
-        QTest::addColumn<QByteArray>("input");
-        for (const char* folder : {"/corpus", "/regressions"})
-            for (QDirIterator it(FUZZ_DIR + QString::fromLatin1(folder), QDir::Files,
-                                 QDirIterator::Subdirectories);
-                 it.hasNext();)
-                if (QFile file(it.next()); file.open(QIODevice::ReadOnly))
-                    QTest::newRow(qPrintable(file.fileName())) << file.readAll();
-    }
-    void fuzzFindings() {
-        QFETCH(QByteArray, input);
-        const bool slotFile = QByteArray(QTest::currentDataTag()).contains("/slot_file/");
-        QCOMPARE(slotFile ? CheckSlotFileBytes(input) : CheckOptionsBytes(input), QString());
     }
 };
 
