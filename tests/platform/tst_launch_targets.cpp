@@ -1,4 +1,5 @@
-// What each kind of slot starts on Linux, for real, in a desktop of the test's own. The recorder
+// What each kind of slot starts on Linux, for real, in a desktop of the test's own: programs,
+// command lines, desktop entries, documents and folders. The recorder
 // is every program: its record ("<session> <terminal>", its arguments) lands where it ran.
 
 #include "chooser/ChooserFiles.h"
@@ -12,6 +13,7 @@ class TestLaunchTargets : public QObject {
     Q_OBJECT
 
     QTemporaryDir dir_;
+    const QString shellName_ = "my prog; touch x $(id) `x` 'q' & .bin";
     const QString app_ = "[Desktop Entry]\nType=Application\nName=App\nExec=%1/rec ";
     template <typename... T> void row(const char* name, const T&... cells) {
         (QTest::newRow(name) << ... << cells);
@@ -31,13 +33,17 @@ private slots:
         write("%1/applications/mimeinfo.cache",
               "[MIME Cache]\ninode/directory=v.desktop;\ntext/plain=o.desktop;v.desktop;");
         write("%1/mimeapps.list", "[Default Applications]\ntext/plain=v.desktop");
-        // Records its session and terminal, then its arguments, where it runs.
-        for (const char* name : {"%1/rec", "%1/xterm"}) {
+        // Records its session and terminal (from its status line, after its name), then its
+        // arguments, where it runs.
+        for (const QString& name : QStringList{"%1/rec", "%1/xterm", "%1/" + shellName_}) {
             write(name,
-                  "#!/bin/sh\nread -r p c t pp g s y rest </proc/$$/stat\n{ echo \"$s $y\"; "
-                  "for a; do echo \"$a\"; done; } >record.part && /bin/mv record.part record\n");
+                  "#!/bin/sh\nread -r r </proc/$$/stat\nr=${r##*) }\nr=${r#* * * }\ny=${r#* }\n"
+                  "{ echo \"${r%% *} ${y%% *}\"; for a; do echo \"$a\"; done; } >record.part && "
+                  "/bin/mv record.part record\n");
             QVERIFY(QFile::setPermissions(at(name), QFile::ReadOwner | QFile::ExeOwner));
         }
+        write("%1/noshebang", "touch x\n");
+        QVERIFY(QFile::setPermissions(at("%1/noshebang"), QFile::ReadOwner | QFile::ExeOwner));
         // GLib reads these once, at its first use.
         for (const char* name :
              {"XDG_DATA_HOME", "XDG_DATA_DIRS", "XDG_CONFIG_HOME", "XDG_CONFIG_DIRS", "PATH"})
@@ -49,6 +55,12 @@ private slots:
         QTest::addColumn<QString>("slot");
         QTest::addColumn<QString>("text");   // written into the slot's file first
         QTest::addColumn<QString>("record"); // the folder it ran in, then its arguments
+        // An executable: exactly the file the whole text names, else a command line split by
+        // its quotes; never through a shell.
+        row("a file name full of shell characters", "%1/" + shellName_, "", "w");
+        row("quoted program and arguments", "\"%1/" + shellName_ + "\" a \"b c\"", "", "w|a|b c");
+        row("on the search path, shell characters as arguments", "rec ; touch | $(id)", "",
+            "w|;|touch|||$(id)");
         row("field codes", "%1/f.desktop", app_ + "a %f %F %u %U %i %c %k \"b c\"\nIcon=i",
             "w|a|--icon|i|App|%1/f.desktop|b c");
         row("Path", "%1/p.desktop", app_ + "x\nPath=%1", ".|x");
@@ -76,6 +88,9 @@ private slots:
     void fails_data() {
         QTest::addColumn<QString>("slot");
         QTest::addColumn<QString>("text");
+        row("no such file", "%1/missing", "");
+        row("executable text without #!", "%1/noshebang", "");
+        row("blank", "  ", "");
         row("no entry group", "%1/b.desktop", "Exec=%1/rec");
         row("link entry", "%1/l.desktop", "[Desktop Entry]\nType=Link\nName=L\nURL=/");
         row("hidden entry", "%1/h.desktop", app_ + "x\nHidden=true");
