@@ -151,16 +151,11 @@ private slots:
         const auto wave = [&](const char* what, const QByteArray& bytes, bool refused) {
             QTest::newRow(what) << u"cue.wav"_s << bytes << refused;
         };
-        const auto patched = [&](int at, const QByteArray& bytes) {
-            return QByteArray(cue).replace(at, bytes.size(), bytes);
-        };
         wave("a cue the build wrote", cue, false);
-        wave("wave with an odd chunk first",
-             cue.left(12) + QByteArray("LIST\1\0\0\0x", 9) + cue.mid(12), true);
         wave("wave cut in the header", cue.left(30), true);
         wave("wave data cut short", cue.chopped(2), true);
         wave("wave data empty", cue.left(40) + QByteArray(4, 0), true);
-        wave("float wave", patched(20, QByteArray("\3\0", 2)), true);
+        wave("float wave", QByteArray(cue).replace(20, 2, QByteArray("\3\0", 2)), true);
         QTest::newRow("BMP declaring 100000 x 100000")
             << u"picture.bmp"_s
             << QByteArray::fromHex("424d36000000000000003600000028000000a0860100a086010001001800") +

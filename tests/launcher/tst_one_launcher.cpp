@@ -23,13 +23,6 @@ class tst_OneLauncher : public QObject {
             QFile::copy(from.filePath(file), to + '/' + file);
         return to;
     }
-    void start(QProcess& process, const QString& folder) {
-        auto environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("QT_QPA_PLATFORM", "offscreen");
-        environment.insert("XDG_ACTIVATION_TOKEN", "token-1");
-        process.setProcessEnvironment(environment);
-        process.start(folder + "/tesselo");
-    }
 
 private slots:
     void secondStart_data() {
@@ -46,11 +39,12 @@ private slots:
         QFETCH(bool, sameData);
         QFETCH(bool, handedOver);
         const QString a = program(QTest::currentDataTag()), b = a + "-other";
+        qputenv("XDG_ACTIVATION_TOKEN", "token-1"); // handed on to the first launcher
         QStringList requests;
         auto holder = std::make_unique<DataFolderClaim>([&](const QString& t) { requests << t; });
         QProcess killed, second;
         if (first == "killed") {
-            start(killed, a);
+            killed.start(a + "/tesselo");
             QTRY_VERIFY(QFile::exists(a + "/Data/SetUp.FIL"));
             killed.kill();
             QVERIFY(killed.waitForFinished() && QFile::remove(a + "/Data/SetUp.FIL"));
@@ -63,7 +57,7 @@ private slots:
         }
         QElapsedTimer clock;
         clock.start();
-        start(second, sameData ? a : program(b.section('/', -1)));
+        second.start((sameData ? a : program(b.section('/', -1))) + "/tesselo");
         // A second start that hands over ends at once and writes nothing; the others start.
         if (handedOver) {
             QTRY_VERIFY_WITH_TIMEOUT(second.state() == QProcess::NotRunning, 2000);

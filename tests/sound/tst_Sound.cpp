@@ -13,7 +13,6 @@
 #include <QSoundEffect>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QtEndian>
 
 using namespace Qt::StringLiterals;
 

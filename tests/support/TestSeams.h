@@ -47,8 +47,7 @@ public:
         onPlay ? onPlay() : void(), record("play " + QFileInfo(file).fileName());
     }
     void close() override { onClose ? onClose() : void(), record(QStringLiteral("close")); }
-    void record(const QString& call) { calls << call, log ? void(*log << call) : void(); }
-    QStringList calls;
+    void record(const QString& call) { log ? void(*log << call) : void(); }
     QStringList* log = nullptr;
     std::function<void()> onPlay, onClose;
 };
@@ -99,7 +98,6 @@ public:
     QString dataPath(const QString& relative) const { return path() + "/Data/" + relative; }
     void writeData(const QString& relative, const QByteArray& bytes) const;
     QByteArray readData(const QString& relative) const;
-    bool dataExists(const QString& relative) const { return QFileInfo::exists(dataPath(relative)); }
 
 private:
     QTemporaryDir dir_;
@@ -112,12 +110,10 @@ struct TestRig {
     RecordingProcessStarter processes;
     RecordingSoundDevice sound;
     FakeClock clock;
-    int endCalls = 0;
     QStringList log;
     Seams seams() {
         messages.log = modal.log = processes.log = sound.log = &log;
-        return {&messages, &modal, &processes,
-                &sound,    &clock, [this] { ++endCalls, log << "end"; }};
+        return {&messages, &modal, &processes, &sound, &clock, [this] { log << "end"; }};
     }
 };
 
