@@ -1,7 +1,6 @@
 // The process start on Linux: which program runs with which arguments, never through a shell,
-// in a session of its own; and the drive that holds a path.
+// in a session of its own, and which command lines fail.
 
-#include "platform/Drives.h"
 #include "platform/ProcessStarter.h"
 
 #include <QTemporaryDir>
@@ -71,26 +70,6 @@ private slots:
         QFETCH(QString, commandLine);
         const Outcome started = start(commandLine);
         QVERIFY(!started && !started.message().isEmpty());
-    }
-
-    void drives_data() {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<QByteArray>("type");
-        QTest::addColumn<bool>("browsed");  // as a volume mounted at `path`
-        QTest::addColumn<QString>("drive"); // among /, /media/a, /media/a2 and /home
-        for (const char* row : {"/media/a/b vfat 1 /media/a", "/media/a2 ext4 1 /media/a2",
-                                "/run/media/a exfat 1 /", "/devices xfs 1 /", "/homework btrfs 1 /",
-                                "/home tmpfs 0 /home", "/run/initramfs ext4 0 /"}) {
-            const QStringList c = QString::fromLatin1(row).split(u' ');
-            QTest::newRow(row) << c[0] << c[1].toLatin1() << (c[2] == u"1") << c[3];
-        }
-    }
-    void drives() {
-        QFETCH(QString, path);
-        QFETCH(QByteArray, type);
-        QTEST(IsBrowsedVolume(path, type), "browsed");
-        QTEST(DriveOfPath(path, {u"/"_s, u"/media/a"_s, u"/media/a2"_s, u"/home"_s}), "drive");
-        QCOMPARE(ListDrives().value(0), u"/"_s);
     }
 };
 
