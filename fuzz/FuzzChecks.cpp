@@ -5,7 +5,6 @@
 #include "storage/SlotFile.h"
 
 #include <QBuffer>
-#include <QDir>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
@@ -38,10 +37,7 @@ QString CheckSlotFileBytes(QByteArrayView data) {
 }
 
 QString CheckOptionsBytes(QByteArrayView data) {
-    // Through a real file, so that the reading limits take part; in memory where possible.
-    static QTemporaryDir dir((QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm")
-                                                                        : QDir::tempPath()) +
-                             QStringLiteral("/tesselo-fuzz-XXXXXX"));
+    static QTemporaryDir dir; // a real file, so that the reading limits take part
     QFile file(dir.filePath(QStringLiteral("DataBase.FIL")));
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
         file.write(data.toByteArray()) != data.size())

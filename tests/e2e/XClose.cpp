@@ -12,13 +12,12 @@ int main(int argc, char* argv[]) {
         const xcb_atom_t found = r ? r->atom : 0;
         return std::free(r), found;
     };
-    const auto window = xcb_window_t(argc == 2 ? std::strtoul(argv[1], nullptr, 0) : 0);
-    xcb_client_message_event_t m{XCB_CLIENT_MESSAGE, 32, 0, window, atom("WM_PROTOCOLS"), {}};
+    const auto w = xcb_window_t(argc == 2 ? std::strtoul(argv[1], nullptr, 0) : 0);
+    xcb_client_message_event_t m{XCB_CLIENT_MESSAGE, 32, 0, w, atom("WM_PROTOCOLS"), {}};
     m.data.data32[0] = atom("WM_DELETE_WINDOW");
-    const char* event = reinterpret_cast<const char*>(&m); // the 32 bytes of an X event
-    auto* error = xcb_request_check(x, xcb_send_event_checked(x, 0, window, 0, event));
-    const bool sent = window && !xcb_connection_has_error(x) && !error;
-    std::free(error);
+    auto* e = xcb_request_check(x, xcb_send_event_checked(x, 0, w, 0, reinterpret_cast<char*>(&m)));
+    const bool sent = w && !xcb_connection_has_error(x) && !e;
+    std::free(e);
     xcb_disconnect(x);
     return sent ? 0 : 1;
 }

@@ -70,16 +70,18 @@ opened, the launcher's pictures shown; new texts with their spaces, 494 bytes | 
     => ♪button|modal SetUp|boxes slot2|/opt/p2|@/p2.png|green|boxes slot5|/opt/p5|@/p5.png|
     magenta|I Tesselo 更新完了。|open SetUp|slot  a b |/opt/new tool |white|slots FxxFF
 # chooser: opened from the editor for slot 4, whose picture is cyan.
-pictures listed; a click on what is no picture keeps the preview | Path_Setei, dbl:Image_Path_4,
-    clear, ?files, ?picture:Load_Image, pick:x.Jpeg, pick:photo.jpe, ?picture:Load_Image, OK,
-    ?path => files A.JPG anim.gif icon.ICO photo.jpe pic.bmp x.Jpeg xjpe|picture cyan|
-    picture blue|♪button|E TESSELO 画像の選択が必要です|path ~/photo.jpe
-programs listed, no preview; O K with nothing selected | Path_Setei, dbl:Program_Path_4, clear,
-    ?files, ?picture:Load_Image, OK, ?path => files run.EXE tool|picture hidden|♪button|path ~/
-at the root, two separators | Path_Setei, dbl:Program_Path_4, clear, root, OK, ?path
-    => ♪button|path //game
-消去 after a click | Path_Setei, dbl:Image_Path_4, clear, pick:A.JPG, Syoukyo, ?path, ?boxes:4
-    => ♪button|path|boxes slot4|/opt/p4||none
+pictures listed; no picture keeps the preview; keys pick but close nothing | Path_Setei,
+    dbl:Image_Path_4, clear, ?files, key:Tab, key:Tab, ?path, key:Down, key:Esc, key:Return,
+    ?open, ?path, ?picture:Load_Image, pick:x.Jpeg, pick:photo.jpe, ?picture:Load_Image, OK, ?path
+    => files A.JPG anim.gif icon.ICO photo.jpe pic.bmp x.Jpeg xjpe|path|open FileManager|
+    path ~/anim.gif|picture cyan|picture blue|♪button|E TESSELO 画像の選択が必要です|
+    path ~/photo.jpe
+programs listed, no preview; O K with nothing selected, then at the root | Path_Setei,
+    dbl:Program_Path_4, clear, ?files, ?picture:Load_Image, OK, ?path, dbl:Program_Path_4, root,
+    OK, ?path => files run.EXE tool|picture hidden|♪button|path ~/|♪button|modal FileManager|
+    ♪button|path //game
+消去 after a click | Path_Setei, dbl:Image_Path_4, clear, pick:A.JPG, ?path, Syoukyo, ?path,
+    ?boxes:4 => path ~/A.JPG|♪button|path|boxes slot4|/opt/p4||none
 # version: the version window.
 with its cue, Esc ignored, Enter closing it | Version, ?layout, key:Esc, ?open, key:Return, ?open
     => ♪version|modal Version_Jouhou|layout own icon|TESSELO Ver.1.1|
@@ -106,7 +108,8 @@ the options cannot be saved on the way out | PPNPP | -1,-1 | breakopt, Run_B_5 =
     start /opt/p5|options |close|E TESSELO 設定を保存できませんでした。|end
 the pictures of slots 3 and 5 gone | Path_Setei, set:Program_Path_3=/opt/new, gone:3, gone:5,
     Coushin, ?slots, ?slot:3 => ♪button|modal SetUp|
-    E TESSELO 保存しましたが、スロット 3、5 の画像を読み込めませんでした。|slots FFxFx|slot slot3|/opt/new|none
+    E TESSELO 保存しましたが、スロット 3、5 の画像を読み込めませんでした。|slots FFxFx|
+    slot slot3|/opt/new|none
 a file that is no picture | Path_Setei, dbl:Image_Path_5, pick:photo.jpe, OK, ?boxes:5 =>
     ♪button|modal SetUp|♪button|modal FileManager|♪button|
     E TESSELO 画像の選択が必要です|boxes slot5|/opt/p5|@/p5.png|magenta

@@ -58,7 +58,7 @@ private slots:
         QTEST(rig.messages.texts()
                       .replaceInStrings(program, "<Data>")
                       .replaceInStrings(reason, "<reason>") +
-                  rig.modal.opened,
+                  rig.log.filter("modal ").replaceInStrings("modal ", ""),
               "shown");
         QCOMPARE(DataDirPath(), dataDir.isEmpty() ? program : home.filePath(dataDir));
         main.close(); // saves the options as they were read

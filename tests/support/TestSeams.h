@@ -76,16 +76,15 @@ public:
     std::function<void()> onWait;
 };
 
-// Hands each modal window to `script`, or rejects it; records its name ("modal <name>" logged).
+// Hands each modal window to `script`, or rejects it; logs "modal <name>".
 class ScriptedModalRunner final : public ModalRunner {
 public:
     int exec(QDialog& dialog) override {
-        opened << dialog.objectName(), log ? void(*log << "modal " + dialog.objectName()) : void();
+        log ? void(*log << "modal " + dialog.objectName()) : void();
         script ? script(dialog) : dialog.reject();
         return dialog.result();
     }
     std::function<void(QDialog&)> script;
-    QStringList opened;
     QStringList* log = nullptr;
 };
 
