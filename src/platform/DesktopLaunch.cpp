@@ -1,8 +1,10 @@
-// GLib's headers use "signals" as a name: this file is built without Qt's keywords.
+// GLib's headers use "signals" as a name: this file is built without Qt's keywords. It is built
+// on Linux only; Windows opens documents through its own associations.
 #include "platform/DesktopLaunch.h"
 
 #include <QFile>
 
+#ifndef Q_OS_WIN
 #include <gio/gdesktopappinfo.h>
 #include <gio/gio.h>
 #include <unistd.h>
@@ -62,3 +64,5 @@ Outcome OpenWithDefaultApplication(const QString& path) {
     GList uris{uri, nullptr, nullptr};
     return Launch(application, path, &uris);
 }
+
+#endif
