@@ -56,6 +56,8 @@ close-after-launch on, then sound effects off | Soft_Close_On_Off, ?marks, Kouka
     => ♪button|marks 11 -1,-1 -1,-1|marks 10 -1,0 -1,0
 erase all | Format, ?slots => Q TESSELO すべて消去しますか?|I Tesselo 消去完了。|slots EEEEE
 erase all answered No | no, Format, ?slots => Q TESSELO すべて消去しますか?|slots FFFFF
+a right click on the background opens it, no other click does | press:left, press:middle,
+    press:right:Load_Image_1, press:right:P_Name_L_1, ?menu, press:right, ?menu => menu|menu open
 # editor: the chooser picks for real. Slots 1 to 5 are red, green, blue, cyan, magenta.
 by the path box, then the preview, left by the close box | Path_Setei, dbl:Image_Path_1,
     pick:pic.bmp, OK, dbl:Load_Image_1, ?picture:Load_Image, pick:x.Jpeg, Cancel, ?boxes:1,
@@ -182,6 +184,15 @@ class TestWindows : public QObject {
                  [&] { w->findChild<DirectoryList*>()->setPath("/"), files->addItem("game"); }},
                 {"key", [&] { QTest::keyClick(w->focusWidget(), QKeySequence(arg)[0].key()); }},
                 {"focus", [&] { box->setFocus(); }},
+                {"press", // at the background's corner, or on the control named
+                 [&] {
+                     QWidget* on =
+                         arg.contains(':') ? w->findChild<QWidget*>(arg.section(':', 1)) : nullptr;
+                     const auto button = arg.startsWith("left")    ? Qt::LeftButton
+                                         : arg.startsWith("right") ? Qt::RightButton
+                                                                   : Qt::MiddleButton;
+                     QTest::mousePress(on ? on : w, button, {}, on ? QPoint() : QPoint(2, 2));
+                 }},
                 {"closebox", [&] { w->close(); }},
                 {"close", [&] { steps_.prepend("closebox"), steps_.prepend("stale"); }},
             };
@@ -244,6 +255,7 @@ class TestWindows : public QObject {
                    ? Module1::ChosenPath + (Module1::ChooserCancelled ? " cancelled" : "")
                : what == "open"  ? (w->isVisible() ? w->objectName() : "none")
                : what == "clock" ? QString::number(rig_->clock.second)
+               : what == "menu"  ? (main_->File->isVisible() ? "open" : "")
                                  : seen.join(what == "files"   ? " "
                                              : what == "slots" ? ""
                                                                : "|");
