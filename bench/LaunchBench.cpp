@@ -9,6 +9,7 @@
 // Runs on $DISPLAY when there is one, otherwise offscreen. Sound effects are on, as shipped;
 // close-after-launch is off so that the window stays. Prints medians.
 
+#include "RunsArgument.h"
 #include "TestSeams.h"
 #include "launcher/Main.h"
 
@@ -159,14 +160,9 @@ int main(int argc, char* argv[]) {
     if (qEnvironmentVariableIsEmpty("DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    int runs = 30;
-    const QStringList args = QCoreApplication::arguments();
-    if (args.size() == 3 && args[1] == QStringLiteral("--runs"))
-        runs = args[2].toInt();
-    if (runs < 1 || (args.size() != 1 && args.size() != 3)) {
-        std::fprintf(stderr, "usage: %s [--runs N]\n", argv[0]);
+    const int runs = RunsArgument(30);
+    if (runs == 0)
         return 2;
-    }
 
     std::vector<double> launchMs, clickMs, collapseMs, paints;
     if (!measureLaunches(runs, launchMs, clickMs)) {

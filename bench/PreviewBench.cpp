@@ -8,6 +8,7 @@
 // otherwise offscreen. Prints medians.
 
 #include "Fixture.h"
+#include "RunsArgument.h"
 #include "TestSeams.h"
 #include "chooser/FileManager.h"
 #include "common/Module1.h"
@@ -117,14 +118,9 @@ int main(int argc, char* argv[]) {
     if (qEnvironmentVariableIsEmpty("DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    int runs = 15;
-    const QStringList args = QCoreApplication::arguments();
-    if (args.size() == 3 && args[1] == QStringLiteral("--runs"))
-        runs = args[2].toInt();
-    if (runs < 1 || (args.size() != 1 && args.size() != 3)) {
-        std::fprintf(stderr, "usage: %s [--runs N]\n", argv[0]);
+    const int runs = RunsArgument(15);
+    if (runs == 0)
         return 2;
-    }
     std::vector<double> unseenMs, seenMs;
     if (!measure(runs, unseenMs, seenMs)) {
         std::fprintf(stderr, "%s: the preview could not be measured\n", argv[0]);
