@@ -2,6 +2,7 @@
 
 #include "common/AppPath.h"
 #include "common/Module1.h"
+#include "common/StartupMark.h"
 #include "common/Twips.h"
 #include "launcher/DataFolderClaim.h"
 #include "launcher/Look.h"
@@ -38,11 +39,18 @@ Main::Main(Seams seams, QWidget* parent)
       endProgram_(std::move(seams.endProgram)),
       cues_(*sound_, [this] { return Koukaon_On_Off->isChecked(); }) {
     InstallJapaneseUi();
+    StartupMark("translations");
     setObjectName(QStringLiteral("Main"));
     buildControls();
+    StartupMark("controls");
     buildMenu();
+    StartupMark("menu");
     claim_ = new DataFolderClaim([this](const QString& token) { BringForward(token); }, this);
-    if (!claim_->claim(DataDirPath())) {
+    const QString dataFolder = DataDirPath();
+    StartupMark("data-folder-located");
+    const bool claimed = claim_->claim(dataFolder);
+    StartupMark("data-folder-claimed");
+    if (!claimed) {
         // The launcher that holds the folder has been asked to come forward; this one ends
         // before it has read or opened anything.
         handedOver_ = true;
@@ -155,19 +163,24 @@ void Main::buildMenu() {
 
 void Main::Form_Load() {
     cues_.OpenSoundDevice();
+    StartupMark("sound-device-opened");
     // The File menu is never shown in a menu bar; it exists only as the pop-up.
 
     const bool loaded = [this] {
         if (!slotFile_.OpenSlotFile())
             return false;
+        StartupMark("slot-file-opened");
         if (!loadSlots())
             return false;
+        StartupMark("slots-shown");
         optionsLoadAttempted_ = true;
         if (!LoadOptions())
             return false;
         optionsLoaded_ = true;
         applyOptionsToMenu();
+        StartupMark("options-loaded");
         cues_.PlaySoundCue(SoundCue::StartupCue);
+        StartupMark("startup-cue-asked");
         return true;
     }();
 

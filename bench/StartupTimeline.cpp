@@ -1,0 +1,131 @@
+// tesselo_startup_timeline [--runs N] [--sound on|off] TESSELO
+//
+// Where TESSELO's start-up spends its time, step by step, from exec until its window is mapped
+// and a little after: the dynamic loader's marks (an audit module, LoadAudit.cpp, given by
+// LD_AUDIT), a preloaded library's when relocating ends (RelocatedMark.cpp) and the program's
+// own (a build configured with -DTESSELO_STARTUP_MARKS=ON), with the time the X server
+// reported the window mapped. Five small slot pictures, as in the
+// start-up benchmark. Prints the median time of each mark since exec and since the mark
+// before it. Needs an X display without a window manager.
+
+#include "Fixture.h"
+#include "WindowProbe.h"
+
+#include <QCoreApplication>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+// The marks of one run in the order they came, in ms since the start. Libraries mapped while
+// the program starts are summed up in the first and last of them.
+std::vector<std::pair<std::string, double>> marksOf(const WindowProbe::Sample& sample) {
+    std::vector<std::pair<std::string, double>> marks;
+    std::istringstream lines(sample.errorOutput);
+    std::string word, step;
+    long long ns = 0;
+    bool started = false; // the program's own code has run
+    std::string lastMapped;
+    double lastMappedMs = 0;
+    int mappedAtStart = 0;
+    while (lines >> word) {
+        if (word != "tesselo-mark" || !(lines >> step >> ns))
+            continue;
+        const double ms = double(ns - sample.startedNs) / 1e6;
+        if (step == "libraries-relocated") {
+            started = true;
+            marks.emplace_back("last library mapped (" + std::to_string(mappedAtStart) +
+                                   " libraries, " + lastMapped + ")",
+                               lastMappedMs);
+        }
+        if (step.rfind("mapped:", 0) == 0 && !started) {
+            ++mappedAtStart;
+            lastMapped = step.substr(7);
+            lastMappedMs = ms;
+            continue;
+        }
+        marks.emplace_back(step, ms);
+    }
+    marks.emplace_back("window mapped (X server)",
+                       double(sample.mappedNs - sample.startedNs) / 1e6);
+    std::stable_sort(marks.begin(), marks.end(),
+                     [](const auto& a, const auto& b) { return a.second < b.second; });
+    return marks;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    QStringList args = QCoreApplication::arguments();
+    int runs = 11;
+    bool soundOn = false;
+    QString program;
+    for (int i = 1; i < args.size(); ++i) {
+        if (args[i] == QStringLiteral("--runs") && i + 1 < args.size())
+            runs = args[++i].toInt();
+        else if (args[i] == QStringLiteral("--sound") && i + 1 < args.size())
+            soundOn = args[++i] == QStringLiteral("on");
+        else
+            program = args[i];
+    }
+    if (program.isEmpty() || runs < 1) {
+        std::fprintf(stderr, "usage: %s [--runs N] [--sound on|off] TESSELO\n", argv[0]);
+        return 2;
+    }
+    const Fixture fixture(program, QSize(64, 64), soundOn);
+    if (!fixture.isValid()) {
+        std::fprintf(stderr, "%s: %s\n", argv[0], qPrintable(fixture.error()));
+        return 1;
+    }
+    WindowProbe probe;
+    if (!probe.isConnected()) {
+        std::fprintf(stderr, "%s: no X display (set DISPLAY)\n", argv[0]);
+        return 2;
+    }
+    const QTemporaryDir cache;
+    qputenv("XDG_CACHE_HOME", cache.path().toLocal8Bit());
+    probe.setCapture({"LD_AUDIT=" LOAD_AUDIT, "LD_PRELOAD=" RELOCATED_MARK});
+
+    // Steps by name, in the order of the first run; each with its times over the runs.
+    std::vector<std::string> order;
+    std::map<std::string, std::vector<double>> times;
+    for (int run = 0; run <= runs; ++run) {
+        WindowProbe::Sample sample;
+        std::string error;
+        if (!probe.measure(fixture.program().toStdString(), 310, 482, 500, sample, error)) {
+            std::fprintf(stderr, "%s\n", error.c_str());
+            return 1;
+        }
+        if (run == 0) // warms the caches
+            continue;
+        for (const auto& [step, ms] : marksOf(sample)) {
+            if (!times.count(step))
+                order.push_back(step);
+            times[step].push_back(ms);
+        }
+    }
+    std::printf("\nStart-up of %s, sound %s, five small pictures: %d runs, medians in ms\n\n",
+                qPrintable(program), soundOn ? "on" : "off", runs);
+    std::printf("%9s %9s  %s\n", "since exec", "step", "mark");
+    double before = 0;
+    for (const std::string& step : order) {
+        const double at = median(times[step]);
+        std::printf("%9.2f %9.2f  %s%s\n", at, at - before, step.c_str(),
+                    times[step].size() < size_t(runs) ? "  (not in every run)" : "");
+        before = at;
+    }
+    return 0;
+}
