@@ -28,6 +28,15 @@ unsigned la_version(unsigned version) {
     return version;
 }
 
+// The first time the set of libraries is complete: those the program needs at exec are mapped.
+void la_activity(uintptr_t*, unsigned flag) {
+    static bool first = true;
+    if (flag == LA_ACT_CONSISTENT && first) {
+        first = false;
+        mark("libraries-mapped", "");
+    }
+}
+
 unsigned la_objopen(link_map* map, Lmid_t, uintptr_t*) {
     const char* name = map->l_name && *map->l_name ? map->l_name : "program";
     const char* slash = std::strrchr(name, '/');

@@ -1,12 +1,14 @@
-// tesselo_startup_timeline [--runs N] [--sound on|off] TESSELO
+// tesselo_startup_timeline [--runs N] [--sound on|off] [--bare] PROGRAM
 //
 // Where TESSELO's start-up spends its time, step by step, from exec until its window is mapped
 // and a little after: the dynamic loader's marks (an audit module, LoadAudit.cpp, given by
-// LD_AUDIT), a preloaded library's when relocating ends (RelocatedMark.cpp) and the program's
-// own (a build configured with -DTESSELO_STARTUP_MARKS=ON), with the time the X server
-// reported the window mapped. Five small slot pictures, as in the
+// LD_AUDIT) and the program's own (a build configured with -DTESSELO_STARTUP_MARKS=ON), with
+// the time the X server reported the window mapped. Between the last library mapped at exec and
+// the program's first mark the loader relocates the libraries and runs their initialisers. Five small slot pictures, as in the
 // start-up benchmark. Prints the median time of each mark since exec and since the mark
-// before it. Needs an X display without a window manager.
+// before it. With --bare, PROGRAM is another program with a window of the launcher's size (the
+// bare window, an older build), started as it is: the loader's marks work for any program.
+// Needs an X display without a window manager.
 
 #include "Fixture.h"
 #include "WindowProbe.h"
@@ -29,14 +31,14 @@ double median(std::vector<double> values) {
     return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
-// The marks of one run in the order they came, in ms since the start. Libraries mapped while
-// the program starts are summed up in the first and last of them.
+// The marks of one run in the order they came, in ms since the start. The libraries mapped at
+// exec are summed up in the last of them.
 std::vector<std::pair<std::string, double>> marksOf(const WindowProbe::Sample& sample) {
     std::vector<std::pair<std::string, double>> marks;
     std::istringstream lines(sample.errorOutput);
     std::string word, step;
     long long ns = 0;
-    bool started = false; // the program's own code has run
+    bool started = false; // past the libraries the program needs at exec
     std::string lastMapped;
     double lastMappedMs = 0;
     int mappedAtStart = 0;
@@ -44,11 +46,12 @@ std::vector<std::pair<std::string, double>> marksOf(const WindowProbe::Sample& s
         if (word != "tesselo-mark" || !(lines >> step >> ns))
             continue;
         const double ms = double(ns - sample.startedNs) / 1e6;
-        if (step == "libraries-relocated") {
+        if (step == "libraries-mapped") {
             started = true;
-            marks.emplace_back("last library mapped (" + std::to_string(mappedAtStart) +
-                                   " libraries, " + lastMapped + ")",
+            marks.emplace_back("libraries mapped at exec (" + std::to_string(mappedAtStart) +
+                                   ", the last " + lastMapped + ")",
                                lastMappedMs);
+            continue;
         }
         if (step.rfind("mapped:", 0) == 0 && !started) {
             ++mappedAtStart;
@@ -72,21 +75,24 @@ int main(int argc, char* argv[]) {
     QStringList args = QCoreApplication::arguments();
     int runs = 11;
     bool soundOn = false;
+    bool bare = false;
     QString program;
     for (int i = 1; i < args.size(); ++i) {
         if (args[i] == QStringLiteral("--runs") && i + 1 < args.size())
             runs = args[++i].toInt();
         else if (args[i] == QStringLiteral("--sound") && i + 1 < args.size())
             soundOn = args[++i] == QStringLiteral("on");
+        else if (args[i] == QStringLiteral("--bare"))
+            bare = true;
         else
             program = args[i];
     }
     if (program.isEmpty() || runs < 1) {
-        std::fprintf(stderr, "usage: %s [--runs N] [--sound on|off] TESSELO\n", argv[0]);
+        std::fprintf(stderr, "usage: %s [--runs N] [--sound on|off] [--bare] PROGRAM\n", argv[0]);
         return 2;
     }
-    const Fixture fixture(program, QSize(64, 64), soundOn);
-    if (!fixture.isValid()) {
+    const Fixture fixture(bare ? QString() : program, QSize(64, 64), soundOn);
+    if (!bare && !fixture.isValid()) {
         std::fprintf(stderr, "%s: %s\n", argv[0], qPrintable(fixture.error()));
         return 1;
     }
@@ -97,7 +103,7 @@ int main(int argc, char* argv[]) {
     }
     const QTemporaryDir cache;
     qputenv("XDG_CACHE_HOME", cache.path().toLocal8Bit());
-    probe.setCapture({"LD_AUDIT=" LOAD_AUDIT, "LD_PRELOAD=" RELOCATED_MARK});
+    probe.setCapture({"LD_AUDIT=" LOAD_AUDIT});
 
     // Steps by name, in the order of the first run; each with its times over the runs.
     std::vector<std::string> order;
@@ -105,7 +111,8 @@ int main(int argc, char* argv[]) {
     for (int run = 0; run <= runs; ++run) {
         WindowProbe::Sample sample;
         std::string error;
-        if (!probe.measure(fixture.program().toStdString(), 310, 482, 500, sample, error)) {
+        const QString started = bare ? program : fixture.program();
+        if (!probe.measure(started.toStdString(), 310, 482, 500, sample, error)) {
             std::fprintf(stderr, "%s\n", error.c_str());
             return 1;
         }

@@ -72,6 +72,7 @@ Main::~Main() {
 void Main::buildControls() {
     setWindowTitle(QStringLiteral("TESSELO"));
     setWindowIcon(ProgramIcon());
+    StartupMark("window-icon-drawn");
     setFixedSize(twips(4650), twips(7230));
 
     Label1 = new QLabel(QStringLiteral("Select Program"), this);
@@ -193,8 +194,8 @@ void Main::Form_Load() {
 }
 
 bool Main::loadSlots() {
-    // Every slot's picture starts decoding at once, each on a thread of its own, while the
-    // slots below are still filled one after the other and the first failure stops the rest.
+    // Every large slot picture starts decoding at once, each on a thread of its own, while the
+    // slots are still filled one after the other and the first failure stops the rest.
     PicturesAhead ahead;
     for (int i = 1; i <= SlotCount; ++i) {
         SlotRecord record;
