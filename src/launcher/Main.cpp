@@ -46,11 +46,7 @@ Main::Main(Seams seams, QWidget* parent)
     buildMenu();
     StartupMark("menu");
     claim_ = new DataFolderClaim([this](const QString& token) { BringForward(token); }, this);
-    const QString dataFolder = DataDirPath();
-    StartupMark("data-folder-located");
-    const bool claimed = claim_->claim(dataFolder);
-    StartupMark("data-folder-claimed");
-    if (!claimed) {
+    if (!claim_->claim(DataDirPath())) {
         // The launcher that holds the folder has been asked to come forward; this one ends
         // before it has read or opened anything.
         handedOver_ = true;
@@ -58,6 +54,7 @@ Main::Main(Seams seams, QWidget* parent)
         QMetaObject::invokeMethod(this, &Main::endProgram, Qt::QueuedConnection);
         return;
     }
+    StartupMark("data-folder-claimed");
     Form_Load();
 }
 
