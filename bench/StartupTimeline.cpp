@@ -4,11 +4,11 @@
 // and a little after: the dynamic loader's marks (an audit module, LoadAudit.cpp, given by
 // LD_AUDIT) and the program's own (a build configured with -DTESSELO_STARTUP_MARKS=ON), with
 // the time the X server reported the window mapped. Between the last library mapped at exec and
-// the program's first mark the loader relocates the libraries and runs their initialisers. Five small slot pictures, as in the
-// start-up benchmark. Prints the median time of each mark since exec and since the mark
-// before it. With --bare, PROGRAM is another program with a window of the launcher's size (the
-// bare window, an older build), started as it is: the loader's marks work for any program.
-// Needs an X display without a window manager.
+// the program's first mark the loader relocates the libraries and runs their initialisers. Five
+// small slot pictures, as in the start-up benchmark. Prints the median time of each mark since
+// exec, and the median and the shortest time from the mark before it. With --bare, PROGRAM is
+// another program with a window of the launcher's size (the bare window, an older build), started
+// as it is: the loader's marks work for any program. Needs an X display without a window manager.
 
 #include "Fixture.h"
 #include "WindowProbe.h"
@@ -105,8 +105,8 @@ int main(int argc, char* argv[]) {
     qputenv("XDG_CACHE_HOME", cache.path().toLocal8Bit());
     probe.setCapture({"LD_AUDIT=" LOAD_AUDIT});
 
-    // Steps by name, in the order of the first run; each with its times over the runs.
-    std::vector<std::string> order;
+    // Each run's marks by name, and each mark's times over the runs.
+    std::vector<std::map<std::string, double>> marksByRun;
     std::map<std::string, std::vector<double>> times;
     for (int run = 0; run <= runs; ++run) {
         WindowProbe::Sample sample;
@@ -118,21 +118,32 @@ int main(int argc, char* argv[]) {
         }
         if (run == 0) // warms the caches
             continue;
+        marksByRun.emplace_back();
         for (const auto& [step, ms] : marksOf(sample)) {
-            if (!times.count(step))
-                order.push_back(step);
+            marksByRun.back()[step] = ms;
             times[step].push_back(ms);
         }
     }
-    std::printf("\nStart-up of %s, sound %s, five small pictures: %d runs, medians in ms\n\n",
+    // The marks in the order of their median times; each step is from the mark before to this
+    // one, taken in every run that has both. A busy machine stretches some runs' steps, so the
+    // shortest shows what a step costs by itself.
+    std::vector<std::pair<double, std::string>> order;
+    for (const auto& [step, values] : times)
+        order.emplace_back(median(values), step);
+    std::sort(order.begin(), order.end());
+    std::printf("\nStart-up of %s, sound %s, five small pictures: %d runs, in ms\n\n",
                 qPrintable(program), soundOn ? "on" : "off", runs);
-    std::printf("%9s %9s  %s\n", "since exec", "step", "mark");
-    double before = 0;
-    for (const std::string& step : order) {
-        const double at = median(times[step]);
-        std::printf("%9.2f %9.2f  %s%s\n", at, at - before, step.c_str(),
+    std::printf("%10s %11s %9s  %s\n", "since exec", "step median", "step min", "mark");
+    std::string previous;
+    for (const auto& [at, step] : order) {
+        std::vector<double> steps;
+        for (const auto& marks : marksByRun)
+            if (marks.count(step) && (previous.empty() || marks.count(previous)))
+                steps.push_back(marks.at(step) - (previous.empty() ? 0 : marks.at(previous)));
+        std::printf("%10.2f %11.2f %9.2f  %s%s\n", at, median(steps),
+                    *std::min_element(steps.begin(), steps.end()), step.c_str(),
                     times[step].size() < size_t(runs) ? "  (not in every run)" : "");
-        before = at;
+        previous = step;
     }
     return 0;
 }
