@@ -65,10 +65,10 @@ bool WritePhoto(const QString& path, int slot, QSize size) {
     return drawPicture(slot, size).save(path, "JPEG", 90);
 }
 
-Fixture::Fixture(const QString& tesselo, QSize pictureSize) {
+Fixture::Fixture(const QString& tesselo, QSize pictureSize, bool soundOn) {
     if (!dir_.isValid())
         error_ = QStringLiteral("cannot make a temporary folder: ") + dir_.errorString();
-    else if (copyProgram(tesselo) && writePictures(pictureSize))
+    else if (copyProgram(tesselo, soundOn) && writePictures(pictureSize))
         writeSlotFile();
 }
 
@@ -76,12 +76,18 @@ QString Fixture::program() const {
     return dir_.path() + QStringLiteral("/tesselo");
 }
 
-bool Fixture::copyProgram(const QString& tesselo) {
+bool Fixture::copyProgram(const QString& tesselo, bool soundOn) {
     const QDir from = QFileInfo(tesselo).dir();
     const QString root = dir_.path();
     QDir().mkpath(root + QStringLiteral("/Data/Sound"));
-    // The executable, the modules it loads from beside itself, and the options and cues.
-    QStringList files{QStringLiteral("tesselo"), QStringLiteral("Data/DataBase.FIL")};
+    QFile options(root + QStringLiteral("/Data/DataBase.FIL"));
+    const QByteArray line = soundOn ? "-1,-1\r\n" : "-1,0\r\n";
+    if (!options.open(QIODevice::WriteOnly) || options.write(line) != line.size()) {
+        error_ = QStringLiteral("cannot write %1").arg(options.fileName());
+        return false;
+    }
+    // The executable, the modules it loads from beside itself, and the cues.
+    QStringList files{QStringLiteral("tesselo")};
     files << from.entryList({QStringLiteral("*.so")}, QDir::Files);
     for (const QString& wave : QDir(from.filePath(QStringLiteral("Data/Sound")))
                                    .entryList({QStringLiteral("*.wav")}, QDir::Files))

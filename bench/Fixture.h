@@ -10,18 +10,20 @@ bool WritePhoto(const QString& path, int slot, QSize size);
 
 // A program folder for the start-up benchmark: a copy of the built tesselo with its modules and
 // Data, and five slots whose pictures are JPEG files of `pictureSize`, so that start-up reads
-// the slot file, decodes five pictures, loads the options and plays the start-up cue.
+// the slot file, decodes five pictures, loads the options and, with sound effects on, plays the
+// start-up cue.
 class Fixture {
 public:
-    // `tesselo` is the built executable; its modules and Data are copied from beside it.
-    Fixture(const QString& tesselo, QSize pictureSize);
+    // `tesselo` is the built executable; its modules and cues are copied from beside it. The
+    // options file says close-after-launch on and sound effects as `soundOn` says.
+    Fixture(const QString& tesselo, QSize pictureSize, bool soundOn = true);
 
     bool isValid() const { return error_.isEmpty(); }
     QString error() const { return error_; }
     QString program() const;
 
 private:
-    bool copyProgram(const QString& tesselo);
+    bool copyProgram(const QString& tesselo, bool soundOn);
     bool writePictures(QSize size);
     bool writeSlotFile();
 

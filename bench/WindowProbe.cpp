@@ -72,16 +72,32 @@ double cpuMs(int pid) {
     return ns / 1e6 + double(endedTicks) * 1000.0 / double(sysconf(_SC_CLK_TCK));
 }
 
-// The caller's environment, with the program forced onto the X display.
-std::vector<char*> childEnvironment() {
+// The caller's environment, with the program forced onto the X display, and `extra` added.
+std::vector<char*> childEnvironment(std::vector<std::string>& extra) {
     static std::string platform = "QT_QPA_PLATFORM=xcb";
     std::vector<char*> env;
     for (char** e = environ; *e; ++e)
         if (std::strncmp(*e, "QT_QPA_PLATFORM=", 16) != 0)
             env.push_back(*e);
     env.push_back(platform.data());
+    for (std::string& entry : extra)
+        env.push_back(entry.data());
     env.push_back(nullptr);
     return env;
+}
+
+long long nanoseconds(std::chrono::steady_clock::time_point t) {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(t.time_since_epoch()).count();
+}
+
+// Everything left in the pipe of a program that has ended.
+std::string drain(int fd) {
+    std::string text;
+    char buffer[4096];
+    for (ssize_t n; (n = read(fd, buffer, sizeof buffer)) > 0;)
+        text.append(buffer, size_t(n));
+    close(fd);
+    return text;
 }
 
 void endProgram(int pid) {
@@ -135,22 +151,44 @@ bool WindowProbe::measure(const std::string& program, int width, int height, int
     while (Reply<xcb_generic_event_t>(xcb_poll_for_event(connection_), &std::free)) {
     }
 
-    std::vector<char*> env = childEnvironment();
+    std::vector<char*> env = childEnvironment(extraEnvironment_);
     std::string path = program;
     char* argv[] = {path.data(), nullptr};
-    // The programs' chatter would only get in the way of the table.
+    // The programs' chatter would only get in the way of the table; what is captured goes
+    // into a pipe, read once the program has ended.
+    int errorPipe[2] = {-1, -1};
+    if (capture_ && pipe2(errorPipe, O_CLOEXEC) != 0) {
+        error = std::string("cannot make a pipe: ") + std::strerror(errno);
+        return false;
+    }
     posix_spawn_file_actions_t quiet;
     posix_spawn_file_actions_init(&quiet);
     posix_spawn_file_actions_addopen(&quiet, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_adddup2(&quiet, 1, 2);
+    if (capture_)
+        posix_spawn_file_actions_adddup2(&quiet, errorPipe[1], 2);
+    else
+        posix_spawn_file_actions_adddup2(&quiet, 1, 2);
     const auto started = Clock::now();
     pid_t pid = 0;
     const int failed = posix_spawn(&pid, path.c_str(), &quiet, nullptr, argv, env.data());
     posix_spawn_file_actions_destroy(&quiet);
+    if (capture_)
+        close(errorPipe[1]);
     if (failed) {
+        if (capture_)
+            close(errorPipe[0]);
         error = "cannot start " + program + ": " + std::strerror(failed);
         return false;
     }
+    struct PipeReader {
+        int fd;
+        Sample& sample;
+        ~PipeReader() {
+            if (fd >= 0)
+                sample.errorOutput = drain(fd);
+        }
+    } reader{capture_ ? errorPipe[0] : -1, sample};
+    sample.startedNs = nanoseconds(started);
 
     unsigned window = 0;
     Clock::time_point mapped;
@@ -161,6 +199,7 @@ bool WindowProbe::measure(const std::string& program, int width, int height, int
         return false;
     }
     sample.msToMapped = std::chrono::duration<double, std::milli>(mapped - started).count();
+    sample.mappedNs = nanoseconds(mapped);
     sample.cpuMsToMapped = cpuMs(pid);
 
     const Reply<xcb_get_geometry_reply_t> geometry(
@@ -172,6 +211,19 @@ bool WindowProbe::measure(const std::string& program, int width, int height, int
                           : std::string("gone")) +
                 ", not the expected " + std::to_string(width) + "x" + std::to_string(height) +
                 " (a start-up failure message?)";
+        endProgram(pid);
+        return false;
+    }
+
+    // Qt names the window before it maps it; a window without a title is not the program's.
+    const Reply<xcb_get_property_reply_t> title(
+        xcb_get_property_reply(connection_,
+                               xcb_get_property(connection_, 0, window, XCB_ATOM_WM_NAME,
+                                                XCB_GET_PROPERTY_TYPE_ANY, 0, 64),
+                               nullptr),
+        &std::free);
+    if (!title || xcb_get_property_value_length(title.get()) == 0) {
+        error = "the first window of " + program + " has no title";
         endProgram(pid);
         return false;
     }

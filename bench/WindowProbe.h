@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <string>
+#include <vector>
 
 struct xcb_connection_t;
 
@@ -15,6 +16,11 @@ public:
         double msToMapped = 0;
         double cpuMsToMapped = 0; // CPU time of all its threads until then: less hurt by load
         long residentKiB = 0;
+        // With setCapture: when the program was started and when its window was mapped, on
+        // the monotonic clock in nanoseconds, and what it wrote to its standard error.
+        long long startedNs = 0;
+        long long mappedNs = 0;
+        std::string errorOutput;
     };
 
     WindowProbe();
@@ -24,9 +30,16 @@ public:
 
     bool isConnected() const;
 
+    // Keep what the programs write to their standard error, and start them with these
+    // environment entries ("NAME=value") added.
+    void setCapture(std::vector<std::string> environment) {
+        capture_ = true;
+        extraEnvironment_ = std::move(environment);
+    }
+
     // Runs `program`, waits for its first mapped top-level window, checks that it is
-    // width x height (anything else, such as a message box, fails the run), waits settleMs,
-    // reads VmRSS and ends the program. On failure returns false with `error` set.
+    // width x height (anything else, such as a message box, fails the run) and has a title,
+    // waits settleMs, reads VmRSS and ends the program. On failure returns false with `error` set.
     bool measure(const std::string& program, int width, int height, int settleMs, Sample& sample,
                  std::string& error);
 
@@ -39,4 +52,6 @@ private:
     xcb_connection_t* connection_ = nullptr;
     unsigned root_ = 0;
     unsigned pidAtom_ = 0;
+    bool capture_ = false;
+    std::vector<std::string> extraEnvironment_;
 };

@@ -51,7 +51,9 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# What dpkg-shlibdeps cannot see: the Japanese font and translations the windows use, and the
-# X11 platform plugin that Qt loads at run time.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-ipafont-gothic, qt6-translations-l10n, qt6-qpa-plugins")
+# What dpkg-shlibdeps cannot see: the Japanese font and translations the windows use, the X11
+# platform plugin that Qt loads at run time, and GIO, loaded on the first desktop entry or
+# document started (libglib2.0-0 holds it; the version is the one the build asks for).
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+    "fonts-ipafont-gothic, qt6-translations-l10n, qt6-qpa-plugins, libglib2.0-0 (>= 2.74)")
 include(CPack)

@@ -29,3 +29,6 @@ target_link_libraries(tesselo_product_flags INTERFACE tesselo_build_flags)
 target_compile_definitions(tesselo_product_flags INTERFACE
     QT_NO_CAST_FROM_ASCII QT_NO_CAST_TO_ASCII QT_NO_NARROWING_CONVERSIONS_IN_CONNECT
     QT_DISABLE_DEPRECATED_UP_TO=0x060400)
+if(TESSELO_STARTUP_MARKS)
+    target_compile_definitions(tesselo_product_flags INTERFACE TESSELO_STARTUP_MARKS)
+endif()

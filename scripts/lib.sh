@@ -2,14 +2,14 @@
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
-# Debian 12 packages for building, testing, fuzzing, the screenshot, the Debian package and
-# the Windows compile check.
+# Debian 12 packages for building, testing, fuzzing, the screenshot, the Debian package, the
+# Windows compile check and the benchmark's session bus.
 PACKAGES=(
     cmake ninja-build g++ clang libclang-rt-14-dev
     qt6-base-dev qt6-multimedia-dev qt6-translations-l10n fonts-ipafont-gothic
     libxcb1-dev pkg-config libglib2.0-dev
     xvfb xdotool x11-apps imagemagick
-    pulseaudio pulseaudio-utils
+    pulseaudio pulseaudio-utils dbus-daemon
     dpkg-dev desktop-file-utils file g++-mingw-w64-x86-64-posix
 )
 

@@ -1,10 +1,16 @@
 #include "launcher/Main.h"
+#include "common/StartupMark.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[]) {
+    StartupMark("main");
     QApplication app(argc, argv);
+    StartupMark("application");
     Main window;
+    StartupMark("main-window-built");
+    MarkFirstPaint(&window);
     window.show();
+    StartupMark("shown");
     return app.exec();
 }

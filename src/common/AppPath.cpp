@@ -1,5 +1,6 @@
 #include "common/AppPath.h"
 
+#include "common/StartupMark.h"
 #include "platform/DataLocation.h"
 
 #include <QCoreApplication>
@@ -31,6 +32,7 @@ QString DataDirPath() {
     if (decidedFor != app) {
         dataDir = LocateDataDir(app + QStringLiteral("/Data"), UserDataDir());
         decidedFor = app;
+        StartupMark("data-folder-located");
     }
     return dataDir;
 }

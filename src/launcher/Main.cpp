@@ -2,6 +2,7 @@
 
 #include "common/AppPath.h"
 #include "common/Module1.h"
+#include "common/StartupMark.h"
 #include "common/Twips.h"
 #include "launcher/DataFolderClaim.h"
 #include "launcher/Look.h"
@@ -38,9 +39,12 @@ Main::Main(Seams seams, QWidget* parent)
       endProgram_(std::move(seams.endProgram)),
       cues_(*sound_, [this] { return Koukaon_On_Off->isChecked(); }) {
     InstallJapaneseUi();
+    StartupMark("translations");
     setObjectName(QStringLiteral("Main"));
     buildControls();
+    StartupMark("controls");
     buildMenu();
+    StartupMark("menu");
     claim_ = new DataFolderClaim([this](const QString& token) { BringForward(token); }, this);
     if (!claim_->claim(DataDirPath())) {
         // The launcher that holds the folder has been asked to come forward; this one ends
@@ -50,6 +54,7 @@ Main::Main(Seams seams, QWidget* parent)
         QMetaObject::invokeMethod(this, &Main::endProgram, Qt::QueuedConnection);
         return;
     }
+    StartupMark("data-folder-claimed");
     Form_Load();
 }
 
@@ -64,6 +69,7 @@ Main::~Main() {
 void Main::buildControls() {
     setWindowTitle(QStringLiteral("TESSELO"));
     setWindowIcon(ProgramIcon());
+    StartupMark("window-icon-drawn");
     setFixedSize(twips(4650), twips(7230));
 
     Label1 = new QLabel(QStringLiteral("Select Program"), this);
@@ -155,19 +161,24 @@ void Main::buildMenu() {
 
 void Main::Form_Load() {
     cues_.OpenSoundDevice();
+    StartupMark("sound-device-opened");
     // The File menu is never shown in a menu bar; it exists only as the pop-up.
 
     const bool loaded = [this] {
         if (!slotFile_.OpenSlotFile())
             return false;
+        StartupMark("slot-file-opened");
         if (!loadSlots())
             return false;
+        StartupMark("slots-shown");
         optionsLoadAttempted_ = true;
         if (!LoadOptions())
             return false;
         optionsLoaded_ = true;
         applyOptionsToMenu();
+        StartupMark("options-loaded");
         cues_.PlaySoundCue(SoundCue::StartupCue);
+        StartupMark("startup-cue-asked");
         return true;
     }();
 
@@ -180,8 +191,8 @@ void Main::Form_Load() {
 }
 
 bool Main::loadSlots() {
-    // Every slot's picture starts decoding at once, each on a thread of its own, while the
-    // slots below are still filled one after the other and the first failure stops the rest.
+    // Every large slot picture starts decoding at once, each on a thread of its own, while the
+    // slots are still filled one after the other and the first failure stops the rest.
     PicturesAhead ahead;
     for (int i = 1; i <= SlotCount; ++i) {
         SlotRecord record;

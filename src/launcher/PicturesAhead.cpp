@@ -2,12 +2,23 @@
 
 #include "launcher/Picture.h"
 
+#include <QFileInfo>
 #include <system_error>
+
+namespace {
+// A picture file this small decodes in well under a millisecond, less than starting a thread
+// costs; and every thread that decodes leaves the process a memory pool of its own.
+constexpr qint64 SmallPictureBytes = 64 * 1024;
+} // namespace
 
 PicturesAhead::~PicturesAhead() = default;
 
 void PicturesAhead::decode(const QString& path, QSize size, qreal devicePixelRatio) {
     if (path.isEmpty())
+        return;
+    // Small pictures, and whatever is no file at all, are decoded when they are taken.
+    const QFileInfo file(path);
+    if (!file.isFile() || file.size() <= SmallPictureBytes)
         return;
     const QSize frame = (QSizeF(size) * devicePixelRatio).toSize();
     try {

@@ -9,9 +9,10 @@
 #include <vector>
 
 // Pictures decoded on threads of their own while the user-interface thread goes on, each
-// taken when it is needed, in any order. A picture that was never started, or was started for
-// another size, is decoded when it is taken, so what the caller gets is always what decoding
-// it then would give. Going out of scope waits for the decodes still running.
+// taken when it is needed, in any order. Only large picture files get a thread; a small one is
+// decoded when it is taken, as is a picture that was never started, or was started for another
+// size, so what the caller gets is always what decoding it then would give. Going out of scope
+// waits for the decodes still running.
 class PicturesAhead {
 public:
     PicturesAhead() = default;
@@ -19,7 +20,8 @@ public:
     PicturesAhead& operator=(const PicturesAhead&) = delete;
     ~PicturesAhead();
 
-    // Starts decoding `path` for a control of `size` logical pixels; an empty path is ignored.
+    // Starts decoding `path` for a control of `size` logical pixels when its file is large; an
+    // empty path is ignored.
     void decode(const QString& path, QSize size, qreal devicePixelRatio);
     // The picture of `path` for a control of `size`, as LoadPictureFile gives it.
     Outcome take(const QString& path, QSize size, qreal devicePixelRatio, QPixmap& out);

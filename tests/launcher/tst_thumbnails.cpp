@@ -58,7 +58,8 @@ private slots:
         QFETCH(qreal, ratio);
         QTemporaryDir home;
         qputenv("XDG_CACHE_HOME", home.path().toUtf8());
-        const QString picture = home.path() + "/photo #1.png", cache = home.path() + "/thumbnails";
+        // A bitmap, large enough a file to be decoded ahead at start-up.
+        const QString picture = home.path() + "/photo #1.bmp", cache = home.path() + "/thumbnails";
         QImage photo(300, 300, QImage::Format_RGB32), thumbnail(128, 128, QImage::Format_RGB32);
         photo.fill(Qt::red);
         thumbnail.fill(Qt::blue);
@@ -84,14 +85,16 @@ private slots:
                   entries(cache, uriOf(picture) + mtime),
               "expected");
 
-        // Start-up stops at a failing picture with the one message; the next slot stays empty.
+        // Start-up, which decodes this picture ahead, shows it as loading it shows it, or stops
+        // at it with the one message; the next slot stays empty.
         TempAppDir app;
         app.writeData("SetUp.FIL", RecordBytes("1", "", picture.toUtf8()).repeated(2));
         app.writeData("DataBase.FIL", "0,0\r\n");
         TestRig rig;
         const Main main(rig.seams());
-        QCOMPARE(rig.messages.texts().join("") + main.P_Name_L[2]->text(),
-                 loaded ? "1" : "画像読込に失敗");
+        QCOMPARE(rig.messages.texts().join("") + main.P_Name_L[2]->text() +
+                     colour(main.Load_Image[1]->picture().toImage()),
+                 loaded ? "1" + colour(shown.toImage()) : "画像読込に失敗none");
     }
 };
 
