@@ -28,8 +28,11 @@
 
 namespace {
 // A running launcher answers at once from its event loop. One that has not answered within a
-// second is stopped or hung; one on its way out ends within its final wait of two seconds.
+// second is stopped or hung; one on its way out ends within its final wait of two seconds. One
+// that is still loading its slots opens its socket when its window shows, so a start that finds
+// no socket yet gives it a little longer.
 constexpr int SettleMs = 1000;
+constexpr int StartingMs = 2000;
 constexpr int EndingTimeoutMs = 3000;
 // Between the lock and the socket of a launcher that is just starting.
 constexpr int RetryMs = 50;
@@ -78,7 +81,8 @@ void pause(int ms) {
     loop.exec();
 }
 
-enum class Answer { CameForward, Ending, None };
+// NotListening: the holder has no socket yet (it opens it once its window shows).
+enum class Answer { CameForward, Ending, NotListening, None };
 
 #ifndef Q_OS_WIN
 // The longest socket path the system takes, the name's suffix included.
@@ -158,7 +162,7 @@ Answer askHolder(const QString& path, const QByteArray& token, const QDeadlineTi
         return Answer::None;
     const auto answer = [&]() -> Answer {
         if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0)
-            return Answer::None;
+            return errno == ENOENT || errno == ECONNREFUSED ? Answer::NotListening : Answer::None;
         ucred peer{};
         socklen_t size = sizeof(peer);
         if (::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &size) != 0 || peer.uid != ::getuid())
@@ -189,7 +193,7 @@ Answer askHolder(const QString& name, const QByteArray& token, const QDeadlineTi
     socket.connectToServer(name);
     const auto left = [&] { return int(qMax<qint64>(0, deadline.remainingTime())); };
     if (!socket.waitForConnected(left()))
-        return Answer::None;
+        return Answer::NotListening;
     socket.write(ForwardRequest + token + '\n');
     if (!socket.waitForBytesWritten(left()))
         return Answer::None;
@@ -382,6 +386,7 @@ DataFolderClaim::Result DataFolderClaim::claim(const QString& dataFolder) {
         return Result::Claimed;
     const QByteArray token = activationToken();
     QDeadlineTimer deadline(SettleMs);
+    const QDeadlineTimer starting(StartingMs);
     bool waitedForEnd = false;
     for (;;) {
 #ifdef Q_OS_WIN
@@ -415,7 +420,8 @@ DataFolderClaim::Result DataFolderClaim::claim(const QString& dataFolder) {
         }
         if (!held)
             return Result::Claimed;
-        switch (askHolder(socketPath(name_), token, deadline)) {
+        const Answer answer = askHolder(socketPath(name_), token, deadline);
+        switch (answer) {
         case Answer::CameForward:
             return Result::HandedOver;
         case Answer::Ending:
@@ -424,10 +430,11 @@ DataFolderClaim::Result DataFolderClaim::claim(const QString& dataFolder) {
                 deadline = QDeadlineTimer(SettleMs);
             waitedForEnd = true;
             continue;
+        case Answer::NotListening:
         case Answer::None:
             break;
         }
-        if (deadline.hasExpired())
+        if (deadline.hasExpired() && (answer == Answer::None || starting.hasExpired()))
             return Result::Unanswered;
         pause(RetryMs);
     }
