@@ -121,7 +121,7 @@ int openLock(const QByteArray& path) {
         if (fd >= 0)
             ::close(fd);
         if (::unlink(path.constData()) != 0)
-            ::rmdir(path.constData());
+            QDir(QFile::decodeName(path)).removeRecursively();
     }
     return -1;
 }
