@@ -324,8 +324,8 @@ DataFolderClaim::DataFolderClaim(BringForward bringForward, QObject* parent)
     : QObject(parent), bringForward_(std::move(bringForward)) {}
 
 DataFolderClaim::~DataFolderClaim() {
-    // The socket goes first and then the lock, so a start that waits for this launcher to end
-    // finds the folder free as soon as it hears of the end.
+    // The socket goes first, then the lock, then the connections: a start that waits for this
+    // launcher to end finds the folder free as soon as it hears of the end.
 #ifdef Q_OS_WIN
     delete server_;
     delete lock_;
@@ -334,10 +334,10 @@ DataFolderClaim::~DataFolderClaim() {
         ::unlink(QFile::encodeName(socketPath(name_)).constData());
         ::close(listenFd_);
     }
-    for (const auto& connection : std::as_const(connections_))
-        delete connection.data();
     if (lockFd_ >= 0)
         ::close(lockFd_);
+    for (const auto& connection : std::as_const(connections_))
+        delete connection.data();
 #endif
 }
 
