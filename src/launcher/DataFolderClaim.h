@@ -1,21 +1,32 @@
 #pragma once
 
+#include <QByteArray>
+#include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <functional>
-#include <memory>
 
 class QDeadlineTimer;
-class QLocalServer;
 class QLockFile;
+class QSocketNotifier;
+class ClaimConnection;
 
 // One running launcher per Data folder and user. Two launchers on one Data folder would each
 // save their own view of the options and slots over the other's, so a second start hands over
 // to the one that runs: it asks that one to come forward and ends without touching anything.
 //
-// The claim is a lock file (released by the system when its process dies, so a crash leaves
-// nothing that blocks the next start) and a local socket beside it, both in the user's runtime
-// folder and named after the Data folder's canonical path. Nothing is written into Data.
+// The claim is a lock that the system releases when its process ends, however it ends (on
+// Linux flock on a file, on Windows a lock file), and a local socket beside it, both in a
+// folder only the user can reach and named after the Data folder's canonical path. What a lock
+// file holds means nothing, so a stray or damaged one never stands in the way. Nothing is
+// written into Data.
+//
+// A start that finds the folder held asks the holder over the socket and believes only an
+// answer from the same user. The holder answers "forward" and comes forward; "ending" when it is
+// on its way out, and the start waits for its end; "wait" while it shows a message that must be
+// answered first, and the real answer follows. A holder that does not answer within a second
+// (stopped, hung) leaves the claim unsettled.
 class DataFolderClaim final : public QObject {
     Q_OBJECT
 public:
@@ -23,28 +34,55 @@ public:
     // start's window activation token (empty when it had none).
     using BringForward = std::function<void(const QString& activationToken)>;
 
+    enum class Result {
+        Claimed,    // this start serves the folder (or runs unguarded where no claim can live)
+        HandedOver, // the running launcher confirmed that it came forward
+        Unanswered, // a running launcher holds the folder but did not answer
+    };
+
     explicit DataFolderClaim(BringForward bringForward, QObject* parent = nullptr);
     ~DataFolderClaim() override;
 
-    // Claims `dataFolder` for this process. Returns false when a running launcher holds it and
-    // has been asked to come forward. A launcher that is on its way out is waited for, a few
-    // seconds at most, and the folder claimed after it.
-    bool claim(const QString& dataFolder);
+    // Claims `dataFolder` for this process. Costs a lock and a look for a socket when nobody
+    // holds the folder; the socket is opened from the event loop, or by listen().
+    Result claim(const QString& dataFolder);
 
+    // Starts answering later starts now (idempotent). Done before any message is shown, so that
+    // a start arriving meanwhile hears "wait" instead of nothing.
+    void listen();
+    // A message is shown that must be answered before anything comes forward.
+    void setBusy(bool busy);
     // The holder is ending: later starts wait for it to end instead of bringing it forward.
-    void setEnding() { ending_ = true; }
+    void setEnding();
 
-    // The lock file and socket names for a Data folder (exposed for tests).
+    // The folder that holds the claims: the user's runtime folder when it is his alone, else a
+    // private folder made in the temporary folder. Empty when neither can be had.
+    static QString claimFolder();
+    // The lock file and socket path without their suffix, or empty (exposed for tests).
     static QString nameFor(const QString& dataFolder);
 
 private:
-    enum class Answer { CameForward, Ending, None };
-    Answer askHolder(const QString& name, const QDeadlineTimer& deadline);
-    void listen(const QString& name);
-    void answer();
+    friend class ClaimConnection;
+    void accept();
+    void request(ClaimConnection* connection, const QByteArray& token);
+    void answerPending();
+    void reply(ClaimConnection* connection, bool comeForward = true);
+    void retryAcceptLater();
 
     BringForward bringForward_;
-    std::unique_ptr<QLockFile> lock_;
-    QLocalServer* server_ = nullptr;
+    QString name_;
+    bool busy_ = false;
     bool ending_ = false;
+    bool listening_ = false;
+    QList<QPointer<ClaimConnection>> connections_;
+    QList<QPointer<ClaimConnection>> pending_;
+    QByteArray pendingToken_;
+#ifdef Q_OS_WIN
+    QLockFile* lock_ = nullptr;
+    class QLocalServer* server_ = nullptr;
+#else
+    int lockFd_ = -1;
+    int listenFd_ = -1;
+    QSocketNotifier* listener_ = nullptr;
+#endif
 };

@@ -10,6 +10,7 @@
 #include "platform/Clock.h"
 #include "platform/ProcessStarter.h"
 #include "sound/QtSoundDevice.h"
+#include "storage/DataFileCheck.h"
 #include "storage/OptionsFile.h"
 
 #include <QApplication>
@@ -18,6 +19,8 @@
 
 namespace {
 const QString StartupFailure = QStringLiteral("画像読込に失敗");
+const QString NoAnswer =
+    QStringLiteral("この Data フォルダーでは別の TESSELO が動いていますが、応答しません。\n%1");
 
 template <typename Interface, typename Real>
 Interface* useOrCreate(Interface* given, std::unique_ptr<Interface>& owned) {
@@ -46,16 +49,27 @@ Main::Main(Seams seams, QWidget* parent)
     buildMenu();
     StartupMark("menu");
     claim_ = new DataFolderClaim([this](const QString& token) { BringForward(token); }, this);
-    if (!claim_->claim(DataDirPath())) {
-        // The launcher that holds the folder has been asked to come forward; this one ends
-        // before it has read or opened anything.
-        handedOver_ = true;
-        ending_ = true;
-        QMetaObject::invokeMethod(this, &Main::endProgram, Qt::QueuedConnection);
+    switch (claim_->claim(DataDirPath())) {
+    case DataFolderClaim::Result::Claimed:
+        StartupMark("data-folder-claimed");
+        Form_Load();
         return;
+    case DataFolderClaim::Result::HandedOver:
+        // The launcher that holds the folder has come forward; this one ends before it has
+        // read or opened anything.
+        break;
+    case DataFolderClaim::Result::Unanswered:
+        // A launcher runs on this Data but does not answer (stopped or hung). A second one
+        // would save its own view of the slots and options over that one's, so this start
+        // says why nothing opens and ends. A lock with no live holder never gets here: the
+        // system releases it with its process.
+        messages_->Error(nullptr, NoAnswer.arg(NativePath(DataDirPath())));
+        exitCode_ = 1;
+        break;
     }
-    StartupMark("data-folder-claimed");
-    Form_Load();
+    handedOver_ = true;
+    ending_ = true;
+    QMetaObject::invokeMethod(this, &Main::endProgram, Qt::QueuedConnection);
 }
 
 Main::~Main() {
@@ -183,7 +197,7 @@ void Main::Form_Load() {
     }();
 
     if (!loaded) {
-        messages_->Error(nullptr, StartupFailure);
+        showHoldingMessage(StartupFailure);
         // The menu shows both options on; keep what a later save writes equal to what the
         // user sees instead of two zeros.
         adoptMenuStateAsOptions();
@@ -261,7 +275,16 @@ void Main::Form_Unload() {
     cues_.CloseSoundDevice();
     slotFile_.CloseSlotFile();
     if (!saved)
-        messages_->Error(nullptr, saved.message());
+        showHoldingMessage(saved.message());
+}
+
+void Main::showHoldingMessage(const QString& text) {
+    // A start that arrives meanwhile waits for the answer: the window comes forward, or the
+    // launcher ends, only after it.
+    claim_->listen();
+    claim_->setBusy(true);
+    messages_->Error(nullptr, text);
+    claim_->setBusy(false);
 }
 
 Outcome Main::saveOptionsAtShutdown() {
@@ -310,9 +333,12 @@ void Main::BringForward(const QString& activationToken) {
     }
     // Wayland lets a window take the focus only with a token that the desktop gave the start
     // that asked; Qt's Wayland support hands this one to the compositor.
+    // It is used up there: the programs started later must not inherit it.
     if (!activationToken.isEmpty())
         qputenv("XDG_ACTIVATION_TOKEN", activationToken.toUtf8());
     front->activateWindow();
+    if (!activationToken.isEmpty())
+        qunsetenv("XDG_ACTIVATION_TOKEN");
 }
 
 void Main::endProgram() {
@@ -320,5 +346,5 @@ void Main::endProgram() {
     if (endProgram_)
         endProgram_();
     else
-        QCoreApplication::exit(0);
+        QCoreApplication::exit(exitCode_);
 }

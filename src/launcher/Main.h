@@ -18,7 +18,8 @@
 // erase-all reach into its slot controls and Module1::ProgramPaths directly.
 //
 // Before all of this the launcher claims its Data folder. When another launcher already runs on
-// it, that one is asked to come forward, and this one loads nothing, shows nothing and ends.
+// it, that one is asked to come forward, and this one loads nothing, shows nothing and ends;
+// when that one does not answer, this one says so and ends.
 
 #include "launcher/Dialogs.h"
 #include "launcher/Picture.h"
@@ -104,6 +105,8 @@ private:
     void adoptMenuStateAsOptions();
     Outcome saveOptionsAtShutdown();
     void endProgram();
+    // Shows an error that must be answered before a later start may bring this one forward.
+    void showHoldingMessage(const QString& text);
 
     // Program launch (MainLaunch.cpp).
     void collapsePicture(PictureBox& picture);
@@ -141,5 +144,6 @@ private:
     bool ending_ = false;
     bool unloaded_ = false;
     bool handedOver_ = false;
+    int exitCode_ = 0;
     DataFolderClaim* claim_ = nullptr;
 };

@@ -82,7 +82,7 @@ void Main::closeAfterLaunch() {
     if (!saved) {
         // Nothing is left to work with: say what was lost and end. The message box has held
         // the launcher longer than the wait would have.
-        messages_->Error(nullptr, saved.message());
+        showHoldingMessage(saved.message());
         endProgram();
         return;
     }

@@ -1,17 +1,20 @@
 #include "launcher/Picture.h"
 
 #include "common/Twips.h"
+#include "launcher/PictureHeader.h"
 #include "launcher/PicturesAhead.h"
 #include "launcher/Thumbnails.h"
+#include "platform/RegularFile.h"
 
+#include <QBuffer>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QMouseEvent>
 
 namespace {
-// Pictures are shown at most 64 x 64 logical pixels, so a picture that declares a size far
-// beyond anything a person would pick is refused before any pixel is decoded.
-constexpr qint64 MaxDeclaredPixels = qint64(40000) * 40000;
+// What Qt may allocate for one decoded picture, and the largest file taken for a picture.
+constexpr int MaxImageMegabytes = 256;
+constexpr qint64 MaxPictureFileBytes = qint64(1) << 30;
 
 // Whether a picture of this size stays sharp when stretched to `frame`, whichever way round
 // it is turned.
@@ -57,12 +60,16 @@ Outcome DecodePictureFile(const QString& path, QSize frame, QImage& out) {
         return Outcome::success();
     // Only a regular file can be a picture: opening a FIFO would block until someone writes to
     // it, and a device such as /dev/zero never ends. A thumbnail never stands in for a file
-    // that is gone.
-    const QFileInfo file(path);
-    if (!file.isFile())
+    // that is gone, nor for one that this program could not decode itself: its own header
+    // must name a format read here and a size within what one picture may take.
+    QFile file;
+    if (!OpenRegularFile(path, MaxPictureFileBytes, file))
         return Outcome::failure(QStringLiteral("%1: not a file").arg(path));
+    PictureHeader header;
+    if (const Outcome readable = ReadPictureHeader(file, false, header); !readable)
+        return readable;
     frame = frame.expandedTo(QSize(1, 1));
-    const Thumbnails thumbnails(file);
+    const Thumbnails thumbnails{QFileInfo(path)};
     // The smallest thumbnail that is sharp in the frame, measured in device pixels, so that a
     // screen of two device pixels to the pixel gets a large one where a normal one would blur.
     for (const int side : Thumbnails::Sides) {
@@ -74,13 +81,20 @@ Outcome DecodePictureFile(const QString& path, QSize frame, QImage& out) {
     if (thumbnails.failedBefore())
         return Outcome::failure(QStringLiteral("%1: no picture").arg(path));
 
-    QImageReader reader(path);
-    reader.setAutoTransform(true);
-    const QSize declared = reader.size();
-    if (declared.isValid() && qint64(declared.width()) * declared.height() > MaxDeclaredPixels) {
-        thumbnails.writeFailure();
-        return Outcome::failure(QStringLiteral("%1: too large").arg(path));
+    // A PNG is decoded from its bytes without the text, which no picture here shows.
+    QBuffer png(&header.png);
+    QImageReader reader;
+    if (header.png.isEmpty()) {
+        file.seek(0);
+        reader.setDevice(&file);
+    } else {
+        png.open(QIODevice::ReadOnly);
+        reader.setDevice(&png);
     }
+    reader.setFormat(header.format);
+    reader.setAutoTransform(true);
+    reader.setAllocationLimit(MaxImageMegabytes);
+    const QSize declared = header.size;
     // A picture larger than a thumbnail is decoded once to the thumbnail's size and kept for
     // the next time. Decoders that can scale while decoding (JPEG) then never hold the full
     // picture.

@@ -1,5 +1,7 @@
 #include "launcher/Thumbnails.h"
 
+#include "launcher/PictureHeader.h"
+#include "platform/RegularFile.h"
 #include "platform/ThumbnailFolder.h"
 
 #include <QCryptographicHash>
@@ -19,13 +21,21 @@ QString sideFolder(int side) {
     return side == 128 ? QStringLiteral("normal") : QStringLiteral("large");
 }
 
-// An entry, or a null image. Opened as a file first: asked for a name that does not exist, Qt
-// would go on to look for it under every picture suffix it knows.
+// A thumbnail is a few hundred kilobytes at most.
+constexpr qint64 MaxEntryBytes = 1 << 20;
+constexpr int MaxEntrySide = 1024;
+
+// An entry, or a null image. Only a regular file of a thumbnail's size, a PNG of a thumbnail's
+// size with a few short texts, is read: anything else in the cache (a FIFO, a huge file, a
+// picture that declares more) is no entry.
 QImage readEntry(const QString& path) {
-    QFile file(path);
+    QFile file;
+    PictureHeader header;
     QImage entry;
-    if (file.open(QIODevice::ReadOnly))
-        (void)entry.load(&file, "PNG");
+    if (OpenRegularFile(path, MaxEntryBytes, file) && ReadPictureHeader(file, true, header) &&
+        header.format == "png" && header.size.width() <= MaxEntrySide &&
+        header.size.height() <= MaxEntrySide)
+        (void)entry.loadFromData(header.png, "PNG");
     return entry;
 }
 

@@ -1,12 +1,15 @@
 #include "platform/DataLocation.h"
 
+#include "platform/RegularFile.h"
+
+#include <QDateTime>
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTemporaryFile>
+#include <limits>
 
 #ifndef Q_OS_WIN
 #include <unistd.h>
@@ -25,22 +28,62 @@ bool canWriteIn(const QString& dir) {
 #endif
 }
 
-// Copies every file below `from` into a fresh folder beside `to` and then renames that folder
-// to `to`, so that `to` holds the whole copy or does not exist. The copies belong to the user
-// and may be written, whatever the originals allowed.
+// The files of a Data folder, and the most of each that is ever read. The slot file's five
+// records and the options file's first 64 KiB are all that is read of them, so only that much
+// is copied; a cue is a short sound, and a larger file is no cue.
+struct KnownFile {
+    const char* name;
+    qint64 limit;
+    bool cutToLimit;
+};
+constexpr qint64 CueLimit = qint64(8) << 20;
+constexpr KnownFile KnownFiles[] = {
+    {"SetUp.FIL", 5 * 500, true},
+    {"DataBase.FIL", 64 * 1024, true},
+    {"Sound/RUN_Kidou.wav", CueLimit, false},
+    {"Sound/EXE_KIDOU.wav", CueLimit, false},
+    {"Sound/Button_Kouka.wav", CueLimit, false},
+    {"Sound/Vasion_Hyouji.wav", CueLimit, false},
+};
+
+// Copies one file when it is a regular file (a link to a FIFO or a device is no file) within its
+// limit; anything else is left out, as if it were missing. False only when writing fails.
+bool copyKnownFile(const QString& from, const QString& to, const KnownFile& known) {
+    QFile source;
+    if (!OpenRegularFile(from, known.cutToLimit ? std::numeric_limits<qint64>::max() : known.limit,
+                         source))
+        return true;
+    const QByteArray bytes = source.read(known.limit);
+    QFile copy(to);
+    return QDir().mkpath(QFileInfo(to).absolutePath()) && copy.open(QIODevice::WriteOnly) &&
+           copy.setPermissions(QFile::ReadOwner | QFile::WriteOwner) &&
+           copy.write(bytes) == bytes.size() && copy.flush();
+}
+
+// A copy killed half way leaves its staging folder behind; the next start takes it away. One
+// that has just been written to may be another launcher's copy in progress.
+void removeLeftStaging(const QString& parent) {
+    const QDateTime before = QDateTime::currentDateTimeUtc().addSecs(-60);
+    for (const QFileInfo& left : QDir(parent).entryInfoList(
+             {QStringLiteral("Data-??????")}, QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot))
+        if (!left.isSymLink() && left.lastModified().toUTC() < before)
+            QDir(left.filePath()).removeRecursively();
+}
+
+// Copies the files the launcher knows from `from` into a fresh folder beside `to` and then
+// renames that folder to `to`, so that `to` holds the whole copy or does not exist. The copies
+// belong to the user and may be written, whatever the originals allowed.
 bool copyFolder(const QString& from, const QString& to) {
     const QString parent = QFileInfo(to).absolutePath();
     if (!QDir().mkpath(parent))
         return false;
+    removeLeftStaging(parent);
     QTemporaryDir staging(parent + QStringLiteral("/Data-XXXXXX")); // made for the user alone
     if (!staging.isValid())
         return false;
-    const QDir source(from);
-    for (QDirIterator it(from, QDir::Files, QDirIterator::Subdirectories); it.hasNext();) {
-        const QString file = it.next();
-        const QString copy = staging.filePath(source.relativeFilePath(file));
-        if (!QDir().mkpath(QFileInfo(copy).absolutePath()) || !QFile::copy(file, copy) ||
-            !QFile::setPermissions(copy, QFile::ReadOwner | QFile::WriteOwner))
+    for (const KnownFile& known : KnownFiles) {
+        const QString name = QString::fromLatin1(known.name);
+        if (!copyKnownFile(from + u'/' + name, staging.filePath(name), known))
             return false;
     }
     if (QDir().rename(staging.path(), to)) {

@@ -62,19 +62,22 @@ Outcome SystemProcessStarter::start(const QString& commandLine) {
 
 #include <QFileInfo>
 #include <QProcess>
+#include <QStandardPaths>
 
 Outcome SystemProcessStarter::start(const QString& commandLine) {
     QProcess process;
     // A file name may contain spaces, quotes and shell characters: a command line that names
-    // an existing file or folder starts exactly that, with no arguments. A desktop entry
-    // starts its application; a folder, or a file the user may not execute, opens in the default
-    // application for its type. Only a line that names nothing is split, double quotes
-    // grouping, into a program and its arguments.
+    // an existing file or folder by a path starts exactly that, with no arguments. A desktop
+    // entry starts its application; a folder, or a file the user may not execute, opens in the
+    // default application for its type. Any other line is split, double quotes grouping, into a
+    // program and its arguments. A bare name, without a slash, is a program on the search path,
+    // as in a shell, and never a file of whatever folder the launcher was started in.
+    const bool isPath = commandLine.contains(u'/');
     const QFileInfo wholeLine(commandLine);
     const QString named = wholeLine.absoluteFilePath();
-    if (wholeLine.isDir())
+    if (isPath && wholeLine.isDir())
         return OpenWithDefaultApplication(named);
-    if (wholeLine.isFile()) {
+    if (isPath && wholeLine.isFile()) {
         if (wholeLine.suffix() == QStringLiteral("desktop"))
             return LaunchDesktopEntry(named);
         if (!wholeLine.isExecutable())
@@ -84,7 +87,12 @@ Outcome SystemProcessStarter::start(const QString& commandLine) {
         QStringList parts = QProcess::splitCommand(commandLine);
         if (parts.isEmpty())
             return Outcome::failure(QStringLiteral("%1: no program").arg(commandLine));
-        process.setProgram(parts.takeFirst());
+        QString program = parts.takeFirst();
+        if (!program.contains(u'/'))
+            program = QStandardPaths::findExecutable(program);
+        if (program.isEmpty())
+            return Outcome::failure(QStringLiteral("%1: not on the search path").arg(commandLine));
+        process.setProgram(program);
         process.setArguments(parts);
     }
     // The program gets nothing to read from the launcher. startDetached runs it in a session

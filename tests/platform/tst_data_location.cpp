@@ -3,12 +3,16 @@
 
 #include "TestSeams.h"
 #include "launcher/Main.h"
+#include "platform/DataLocation.h"
 
 #include <QTest>
 
+#include <QElapsedTimer>
 #include <grp.h>
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
+#include <utime.h>
 
 class TestDataLocation : public QObject {
     Q_OBJECT
@@ -65,6 +69,35 @@ private slots:
         QCOMPARE(SnapshotFiles(DataDirPath()), installed);
         QCOMPARE(SnapshotFiles(program), installed);
         QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+
+    // A read-only Data that holds a link to a FIFO, a sparse 4 GiB slot file and a file the
+    // launcher does not know, beside a staging folder a killed copy left: the copy takes what is
+    // read of the known files, at once, and the leftover goes.
+    void copiesWhatIsRead() {
+        TempAppDir app;
+        QTemporaryDir home;
+        const QString user = home.filePath("TESSELO/Data"),
+                      left = home.filePath("TESSELO/Data-dead00");
+        app.writeData("SetUp.FIL", RecordBytes("slot1", "", ""));
+        app.writeData("notes.txt", "x");
+        app.writeData("DataBase.FIL", "0,-1\r\n");
+        QDir().mkpath(app.dataPath("Sound"));
+        QVERIFY(QFile::resize(app.dataPath("SetUp.FIL"), qint64(4) << 30));
+        QVERIFY(!mkfifo(QFile::encodeName(home.filePath("fifo")), 0600) &&
+                QFile::link(home.filePath("fifo"), app.dataPath("Sound/RUN_Kidou.wav")));
+        const utimbuf old{946684800, 946684800}; // 2000
+        QVERIFY(QDir().mkpath(left) && !utime(QFile::encodeName(left), &old));
+        chmod(QFile::encodeName(app.path() + "/Data"), 0555);
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(LocateDataDir(app.path() + "/Data", user), user);
+        QVERIFY(clock.elapsed() < 2000);
+        QCOMPARE(QDir(user).entryList(QDir::Files | QDir::AllDirs | QDir::NoDotAndDotDot),
+                 QStringList({"DataBase.FIL", "SetUp.FIL"}));
+        QCOMPARE(QFileInfo(user + "/SetUp.FIL").size(), 2500);
+        QVERIFY(!QFileInfo::exists(left));
+        chmod(QFile::encodeName(app.path() + "/Data"), 0755);
     }
 };
 

@@ -35,13 +35,16 @@ private slots:
         write("%1/mimeapps.list", "[Default Applications]\ntext/plain=v.desktop");
         // Records its session and terminal (from its status line, after its name), then its
         // arguments, where it runs.
-        for (const QString& name : QStringList{"%1/rec", "%1/xterm", "%1/" + shellName_}) {
+        for (const QString& name :
+             QStringList{"%1/rec", "%1/xterm", "%1/" + shellName_, "%1/w/wonly"}) {
             write(name,
                   "#!/bin/sh\nread -r r </proc/$$/stat\nr=${r##*) }\nr=${r#* * * }\ny=${r#* }\n"
                   "{ echo \"${r%% *} ${y%% *}\"; for a; do echo \"$a\"; done; } >record.part && "
                   "/bin/mv record.part record\n");
             QVERIFY(QFile::setPermissions(at(name), QFile::ReadOwner | QFile::ExeOwner));
         }
+        write("%1/w/rec", "#!/bin/sh\necho wrong >record\n"); // not the one on the search path
+        QVERIFY(QFile::setPermissions(at("%1/w/rec"), QFile::ReadOwner | QFile::ExeOwner));
         write("%1/noshebang", "touch x\n");
         QVERIFY(QFile::setPermissions(at("%1/noshebang"), QFile::ReadOwner | QFile::ExeOwner));
         // GLib reads these once, at its first use.
@@ -61,6 +64,7 @@ private slots:
         row("quoted program and arguments", "\"%1/" + shellName_ + "\" a \"b c\"", "", "w|a|b c");
         row("on the search path, shell characters as arguments", "rec ; touch | $(id)", "",
             "w|;|touch|||$(id)");
+        row("a bare name: the search path's, not the working folder's", "rec", "", "w");
         row("field codes", "%1/f.desktop", app_ + "a %f %F %u %U %i %c %k \"b c\"\nIcon=i",
             "w|a|--icon|i|App|%1/f.desktop|b c");
         row("Path", "%1/p.desktop", app_ + "x\nPath=%1", ".|x");
@@ -97,6 +101,7 @@ private slots:
         row("TryExec not installed", "%1/a.desktop", app_ + "x\nTryExec=absent");
         row("missing entry", "%1/m.desktop", "");
         row("document, no application", "%1/x.bin", QString(QChar(1)));
+        row("a bare name only in the working folder", "wonly", "");
     }
     void fails() {
         QFETCH(QString, slot);
