@@ -74,38 +74,6 @@ private slots:
         for (const QString& other : Cues)
             QVERIFY2(other == name || readCue(other) != bytes, qPrintable(other));
     }
-
-    // The audio is reached once the application runs its loop, the cues prepared then; from then
-    // on a cue starts inside the call, and closing lets it play to its end. A broken file never
-    // reaches the loader, which would wait for its end for ever.
-    void deviceStartsCuesAtOnceAndLetsTheLastPlayOut() {
-        QTemporaryDir dir;
-        QFile broken(dir.filePath(u"Broken.wav"_s));
-        QVERIFY(broken.open(QIODevice::WriteOnly) && broken.write(readCue(Cues[0]).chopped(2)));
-        broken.close();
-        SetAppPathForTesting(QStringLiteral(TESSELO_PROGRAM_DIR));
-        device.play(CueDir + Cues[0]); // not opened
-        device.open();
-        for (const QString& file :
-             QStringList{broken.fileName(), CueDir + Cues[0], CueDir + Cues[1], CueDir + Cues[2]})
-            device.prepare(file);
-        device.play(CueDir + Cues[3]); // waits for the audio
-        QCOMPARE(voiceFiles(), QString());
-        QTRY_COMPARE(voiceFiles(true),
-                     u"Button_Kouka.wav EXE_KIDOU.wav RUN_Kidou.wav Vasion_Hyouji.wav"_s);
-        if (QMediaDevices::audioOutputs().isEmpty())
-            QSKIP("no sound output to play through");
-        QElapsedTimer sounding;
-        sounding.start();
-        device.play(CueDir + Cues[1]);
-        QSoundEffect* launch = voice(Cues[1]);
-        QVERIFY(launch->isPlaying());
-        device.close();
-        device.play(CueDir + Cues[2]); // refused once closed
-        QTRY_VERIFY_WITH_TIMEOUT(!launch->isPlaying(), 5000);
-        QVERIFY2(sounding.elapsed() >= 400, qPrintable(QString::number(sounding.elapsed())));
-        QVERIFY(!voice(Cues[2])->isPlaying());
-    }
 };
 
 int main(int argc, char** argv) {
