@@ -11,7 +11,8 @@ source "$(dirname "$0")/../../scripts/lib.sh"
 command -v Xvfb >/dev/null && command -v pulseaudio >/dev/null || exit 77
 USER_=tesselo-ci
 if ((EUID == 0)); then
-    id -u $USER_ >/dev/null 2>&1 || useradd --system --user-group --no-create-home $USER_ || exit 1
+    id -u $USER_ >/dev/null 2>&1 ||
+        useradd --system --user-group --no-create-home --shell /usr/sbin/nologin $USER_ || exit 1
     WORK=$(mktemp -d) && trap 'rm -rf $WORK' EXIT && mkdir -p "$WORK"/{app,scripts,t/e2e} &&
         cp -R "$TESSELO_EXE" "$(dirname "$TESSELO_EXE")"/{*.so,Data} "$WORK/app/" &&
         cp "$TESSELO_RECORD" "$(dirname "$TESSELO_RECORD")/tesselo_xclose" "$0" "$WORK/t/e2e/" &&
