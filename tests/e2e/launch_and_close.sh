@@ -36,15 +36,17 @@ mkdir -m 700 "$XDG_RUNTIME_DIR"
 pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no \
     --load=module-native-protocol-unix --load="module-null-sink sink_name=out rate=44100 channels=1" \
     --load="module-suspend-on-idle timeout=1" >"$WORK/server.log" 2>&1 & PA_PID=$!
-asleep() { # waits at most 5 s for the output to be suspended
+within_5s() { # runs a command until it succeeds, for at most 5 s
     local tries=0
-    until pactl list sinks short 2>/dev/null | grep -q SUSPENDED; do
+    until "$@" 2>/dev/null; do
         ((tries++ > 100)) && return 1
         sleep 0.05
     done
 }
+asleep() { within_5s eval 'pactl list sinks short | grep -q SUSPENDED'; }
 asleep || fail "no sound server with an output that suspends"
 "$TESSELO_RECORD" out.monitor "$WORK/heard" & REC_PID=$!
+within_5s eval 'pactl list source-outputs short | grep -q .' || fail "no recording"
 paplay "$app/Data/Sound/EXE_KIDOU.wav" && asleep || fail "no reference"
 xvfb_start || exit 1
 start() { # starts the launcher with the options $1 once the output sleeps; sets wid
