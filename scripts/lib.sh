@@ -6,7 +6,7 @@ ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 # Windows compile check and the benchmark's session bus.
 PACKAGES=(
     cmake ninja-build g++ clang libclang-rt-14-dev
-    qt6-base-dev qt6-multimedia-dev qt6-translations-l10n fonts-ipafont-gothic
+    qt6-base-dev libpulse-dev qt6-translations-l10n fonts-ipafont-gothic
     libxcb1-dev pkg-config libglib2.0-dev
     xvfb xdotool x11-apps imagemagick
     pulseaudio pulseaudio-utils dbus-daemon

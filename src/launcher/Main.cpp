@@ -9,7 +9,7 @@
 #include "launcher/PicturesAhead.h"
 #include "platform/Clock.h"
 #include "platform/ProcessStarter.h"
-#include "sound/QtSoundDevice.h"
+#include "sound/SystemSoundDevice.h"
 #include "storage/DataFileCheck.h"
 #include "storage/OptionsFile.h"
 
@@ -37,7 +37,7 @@ Main::Main(Seams seams, QWidget* parent)
       modal_(useOrCreate<ModalRunner, QtModalRunner>(seams.modal, ownedModal_)),
       processes_(
           useOrCreate<ProcessStarter, SystemProcessStarter>(seams.processes, ownedProcesses_)),
-      sound_(useOrCreate<SoundDevice, QtSoundDevice>(seams.sound, ownedSound_)),
+      sound_(seams.sound ? seams.sound : (ownedSound_ = CreateSystemSoundDevice()).get()),
       clock_(useOrCreate<Clock, SystemClock>(seams.clock, ownedClock_)),
       endProgram_(std::move(seams.endProgram)),
       cues_(*sound_, [this] { return Koukaon_On_Off->isChecked(); }) {

@@ -27,8 +27,8 @@ CuePlayer::CuePlayer(SoundDevice& device, std::function<bool()> soundOn)
 
 void CuePlayer::OpenSoundDevice() {
     device_.open();
-    // Even with sound effects off: they may be switched on, and the first cue should then be as
-    // prompt as any other.
+    // Even with sound effects off: the device only notes the files then, and has them at hand
+    // once the first cue makes it reach the audio.
     for (SoundCue cue :
          {SoundCue::StartupCue, SoundCue::LaunchCue, SoundCue::ButtonCue, SoundCue::VersionCue})
         device_.prepare(CuePath(cue));

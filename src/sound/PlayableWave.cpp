@@ -18,7 +18,7 @@ quint32 u32(const QByteArray& bytes, int at) {
     return qFromLittleEndian<quint32>(bytes.constData() + at);
 }
 
-// The frame size of a PCM format the loader handles, or 0 for any other format.
+// The frame size of a plain PCM format, or 0 for any other format.
 int pcmFrameBytes(const QByteArray& format) {
     const quint16 tag = u16(format, 0);
     const quint16 channels = u16(format, 2);
@@ -31,39 +31,46 @@ int pcmFrameBytes(const QByteArray& format) {
 
 } // namespace
 
-bool IsPlayableWave(const QString& path) {
+std::optional<Wave> ReadPlayableWave(const QString& path) {
     // A pipe or a device node could block the open or the reads; only plain files qualify.
     if (!QFileInfo(path).isFile())
-        return false;
+        return {};
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return false;
+        return {};
     const QByteArray riff = file.read(12);
     if (riff.size() != 12 || !riff.startsWith("RIFF") || !riff.endsWith("WAVE"))
-        return false;
+        return {};
 
     const qint64 fileSize = file.size();
     int frameBytes = 0;
+    Wave wave;
     for (qint64 at = 12; file.seek(at);) {
         const QByteArray header = file.read(8);
         if (header.size() != 8)
-            return false;
+            return {};
         const QByteArray id = header.left(4);
         const qint64 size = u32(header, 4);
-        // The loader loses its place after an odd-sized chunk, padded or not.
+        // Writers disagree on the padding after an odd-sized chunk; such a file is refused.
         if (size % 2 != 0 || at + 8 + size > fileSize)
-            return false;
+            return {};
         if (id == "fmt ") {
             const QByteArray format = file.read(16);
             if (format.size() != 16)
-                return false;
+                return {};
             frameBytes = pcmFrameBytes(format);
             if (frameBytes == 0)
-                return false;
+                return {};
+            wave = {u16(format, 2), u32(format, 4), u16(format, 14), {}};
         } else if (id == "data") {
-            return frameBytes > 0 && size > 0 && size % frameBytes == 0;
+            if (!(frameBytes > 0 && size > 0 && size % frameBytes == 0))
+                return {};
+            wave.frames = file.read(size);
+            if (wave.frames.size() != size)
+                return {};
+            return wave;
         }
         at += 8 + size;
     }
-    return false;
+    return {};
 }

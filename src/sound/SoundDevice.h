@@ -11,7 +11,8 @@ class SoundDevice {
 public:
     virtual ~SoundDevice() = default;
     virtual void open() = 0;
-    // A hint, given after open(): this file will be played, so have it ready to sound at once.
+    // A hint, given after open() even with sound effects off: this file will be played. It
+    // loads nothing of the audio system; the first play() does.
     virtual void prepare(const QString& /*waveFile*/) {}
     virtual void play(const QString& waveFile) = 0;
     virtual void close() = 0;

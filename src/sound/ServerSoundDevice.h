@@ -4,11 +4,12 @@
 
 #include <memory>
 
-// The sound device over Qt Multimedia.
-class QtSoundDevice final : public SoundDevice {
+// The sound device over the desktop's sound server, reached through the sound module beside
+// the executable (see CueBackend.h) once the first cue is asked for.
+class ServerSoundDevice final : public SoundDevice {
 public:
-    QtSoundDevice();
-    ~QtSoundDevice() override;
+    ServerSoundDevice();
+    ~ServerSoundDevice() override;
 
     void open() override;
     void prepare(const QString& waveFile) override;

@@ -1,8 +1,7 @@
-#include "sound/QtSoundDevice.h"
+#include "sound/ServerSoundDevice.h"
 
 #include "common/AppPath.h"
 #include "sound/CueBackend.h"
-#include "sound/PlayableWave.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -11,6 +10,7 @@
 #include <QPointer>
 #include <QTimer>
 #include <QWindow>
+#include <memory>
 #include <utility>
 
 namespace {
@@ -20,31 +20,31 @@ constexpr int MaxWaitForWindowMs = 1000;
 
 // The cue requests of an open device.
 //
-// Reaching the audio system the first time (loading Qt Multimedia, connecting to the sound
-// server, loading the cue files) takes longer than drawing the launcher's window, so it is
-// done from the event loop once the window that is being shown has been drawn. From then on a
-// cue starts inside the caller's handler, before whatever the handler does next (the launch
-// cue sounds while the picture collapses). A cue asked for before then waits for it; of
-// several, the last one counts, as a new cue cuts off the one before anyway. Only files that
-// are sure to load reach the backend (see IsPlayableWave).
+// Nothing of the audio system is loaded before the first cue is asked for: with sound effects
+// off, the launcher never carries it. Reaching it (loading the module and the server's client
+// library, connecting, uploading the cue files) takes longer than drawing the launcher's
+// window, so the start-up cue waits until the window that is being shown has been drawn. From
+// then on a cue starts inside the caller's handler, before whatever the handler does next (the
+// launch cue sounds while the picture collapses). A cue asked for before then waits for it; of
+// several, the last one counts, as a new cue cuts off the one before anyway.
 class CueRequests final : public QObject {
 public:
-    explicit CueRequests(QObject* parent) : QObject(parent) {
-        QMetaObject::invokeMethod(this, &CueRequests::reachAudio, Qt::QueuedConnection);
-    }
+    using QObject::QObject;
 
     void prepare(const QString& waveFile) {
         if (reached_)
-            prepareNow(waveFile);
-        else
+            backend_->prepare(waveFile);
+        else if (!toPrepare_.contains(waveFile))
             toPrepare_ << waveFile;
     }
 
     void request(const QString& waveFile) {
-        if (reached_)
-            playNow(waveFile);
-        else
-            pending_ = waveFile;
+        if (reached_) {
+            backend_->play(waveFile);
+            return;
+        }
+        if (std::exchange(pending_, waveFile).isEmpty())
+            QMetaObject::invokeMethod(this, &CueRequests::reachAudio, Qt::QueuedConnection);
     }
 
 protected:
@@ -59,27 +59,29 @@ private:
     void reachAudio() {
         if (reached_ || waitingForWindow())
             return;
-        reached_ = true;
         QLibrary module(AppPath() + QLatin1Char('/') + QLatin1String(CueBackendModule));
         const auto create =
             reinterpret_cast<CreateCueBackend>(module.resolve(CreateCueBackendSymbol));
-        if (create)
-            backend_ = create(this);
+        if (!create) {
+            // Without the module the cues stay silent, and nothing more is tried.
+            reached_ = true;
+            backend_ = std::make_unique<Silent>();
+            return;
+        }
+        backend_.reset(create());
+        reached_ = true;
+        // The cue that waits goes to the server first.
+        const QString waiting = std::exchange(pending_, QString());
+        backend_->prepare(waiting);
         for (const QString& waveFile : std::exchange(toPrepare_, {}))
-            prepareNow(waveFile);
-        if (!pending_.isEmpty())
-            playNow(std::exchange(pending_, QString()));
-    }
-
-    void prepareNow(const QString& waveFile) {
-        if (backend_ && IsPlayableWave(waveFile))
             backend_->prepare(waveFile);
+        backend_->play(waiting);
     }
 
-    void playNow(const QString& waveFile) {
-        if (backend_ && IsPlayableWave(waveFile))
-            backend_->play(waveFile);
-    }
+    struct Silent final : CueBackend {
+        void prepare(const QString&) override {}
+        void play(const QString&) override {}
+    };
 
     // Waits only for a window that is visible but not yet drawn.
     bool waitingForWindow() {
@@ -111,44 +113,44 @@ private:
     QString pending_;
     bool waiting_ = false;
     QPointer<QWindow> awaitedWindow_;
-    CueBackend* backend_ = nullptr; // a child of this object; none without the module
+    std::unique_ptr<CueBackend> backend_; // set once reached
 };
 
 } // namespace
 
 // The requests hang below the application object, so that they and the backend are torn down
-// with it while Qt Multimedia still works, even when this device outlives the application (as
-// it can in tests). The guarded pointer then tells the device that they are gone.
-struct QtSoundDevice::Private {
+// with it, even when this device outlives the application (as it can in tests). The guarded
+// pointer then tells the device that they are gone.
+struct ServerSoundDevice::Private {
     QPointer<CueRequests> requests;
     bool closed = false;
 };
 
-QtSoundDevice::QtSoundDevice() : d(std::make_unique<Private>()) {}
+ServerSoundDevice::ServerSoundDevice() : d(std::make_unique<Private>()) {}
 
-QtSoundDevice::~QtSoundDevice() {
-    // Only now does a cue still sounding stop.
+ServerSoundDevice::~ServerSoundDevice() {
+    // A cue still sounding plays on in the server.
     delete d->requests.data();
 }
 
-void QtSoundDevice::open() {
-    // Cheap on purpose: the audio system is reached once the window is drawn.
+void ServerSoundDevice::open() {
+    // Cheap on purpose: the audio system is reached on the first cue.
     if (!d->requests && !d->closed)
         d->requests = new CueRequests(QCoreApplication::instance());
 }
 
-void QtSoundDevice::prepare(const QString& waveFile) {
+void ServerSoundDevice::prepare(const QString& waveFile) {
     if (d->requests && !d->closed && !waveFile.isEmpty())
         d->requests->prepare(waveFile);
 }
 
-void QtSoundDevice::play(const QString& waveFile) {
+void ServerSoundDevice::play(const QString& waveFile) {
     if (d->requests && !d->closed && !waveFile.isEmpty())
         d->requests->request(waveFile);
 }
 
-void QtSoundDevice::close() {
-    // The last cue plays on: the launcher closes the device right after the launch cue and
-    // ends a second or two later.
+void ServerSoundDevice::close() {
+    // The last cue plays on, even after the program has ended: the launcher closes the device
+    // right after the launch cue and ends a second or two later.
     d->closed = true;
 }
