@@ -6,11 +6,11 @@
 #include <QPointer>
 #include <QString>
 #include <functional>
+#include <memory>
 
-class QDeadlineTimer;
-class QLockFile;
-class QSocketNotifier;
-class ClaimConnection;
+class ClaimLock;
+class LocalConnection;
+class LocalServer;
 
 // One running launcher per Data folder and user. Two launchers on one Data folder would each
 // save their own view of the options and slots over the other's, so a second start hands over
@@ -62,27 +62,22 @@ public:
     static QString nameFor(const QString& dataFolder);
 
 private:
-    friend class ClaimConnection;
-    void accept();
-    void request(ClaimConnection* connection, const QByteArray& token);
+    void accept(LocalConnection* connection);
+    void read(LocalConnection* connection, const QByteArray& line);
+    void drop(LocalConnection* connection);
+    bool makeRoom();
+    void request(LocalConnection* connection, const QByteArray& token);
     void answerPending();
-    void reply(ClaimConnection* connection, bool comeForward = true);
-    void retryAcceptLater();
+    void reply(LocalConnection* connection, bool comeForward = true);
 
     BringForward bringForward_;
     QString name_;
     bool busy_ = false;
     bool ending_ = false;
     bool listening_ = false;
-    QList<QPointer<ClaimConnection>> connections_;
-    QList<QPointer<ClaimConnection>> pending_;
+    QList<QPointer<LocalConnection>> connections_;
+    QList<QPointer<LocalConnection>> pending_;
     QByteArray pendingToken_;
-#ifdef Q_OS_WIN
-    QLockFile* lock_ = nullptr;
-    class QLocalServer* server_ = nullptr;
-#else
-    int lockFd_ = -1;
-    int listenFd_ = -1;
-    QSocketNotifier* listener_ = nullptr;
-#endif
+    std::unique_ptr<ClaimLock> lock_;
+    LocalServer* server_ = nullptr;
 };
