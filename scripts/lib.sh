@@ -1,4 +1,4 @@
-# Shared by scripts/run, scripts/test and scripts/bench (bash): packages, builds, displays.
+# Shared by scripts/run, scripts/test and scripts/bench (bash): packages, builds, displays, Wine.
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
@@ -10,7 +10,8 @@ PACKAGES=(
     libxcb1-dev pkg-config libglib2.0-dev
     xvfb xdotool x11-apps imagemagick
     pulseaudio pulseaudio-utils
-    dpkg-dev desktop-file-utils file g++-mingw-w64-x86-64-posix
+    dpkg-dev desktop-file-utils file
+    g++-mingw-w64-x86-64-posix ccache wine wine64 fonts-dejavu-core zip
 )
 
 say() { printf '\n== %s\n' "$*"; }
@@ -188,4 +189,33 @@ launcher_window_wait() {
 # the launcher) and prints its id.
 message_box_wait() {
     window_wait_kind "$1" "^$2\$" other "${3:-20}"
+}
+
+# Wine for the Windows build's tests. Debian's Wine runs 64-bit programs with wine64, which is
+# not on the search path.
+WINE=/usr/lib/wine/wine64
+
+# wine_start PREFIX: makes (12-16 s the first time) and uses a Wine prefix of our own, with a
+# Japanese font and a UI font of the machine's (Wine does not look for them), no crash dialog
+# waiting for a click, and one wineserver kept running for all the programs. Its output goes to
+# /dev/null: its helpers hold on to whatever it was given, so a pipe would never end.
+wine_start() {
+    export WINEPREFIX=$1 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml="
+    mkdir -p "$WINEPREFIX"
+    /usr/lib/wine/wineserver -p >/dev/null 2>&1 </dev/null
+    if [ ! -f "$WINEPREFIX/.tesselo-ready" ]; then
+        "$WINE" wineboot --init >/dev/null 2>&1 </dev/null || return 1
+        "$WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
+            >/dev/null 2>&1 </dev/null || return 1
+        cp /usr/share/fonts/opentype/ipafont-gothic/ipag*.ttf \
+            /usr/share/fonts/truetype/dejavu/DejaVuSans*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" ||
+            return 1
+        touch "$WINEPREFIX/.tesselo-ready"
+    fi
+}
+
+# Ends the wineserver of the prefix that wine_start set, and every program still running in it.
+wine_stop() {
+    [ -n "${WINEPREFIX:-}" ] && /usr/lib/wine/wineserver -k >/dev/null 2>&1
+    return 0
 }

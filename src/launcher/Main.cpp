@@ -8,7 +8,13 @@
 #include "launcher/PicturesAhead.h"
 #include "platform/Clock.h"
 #include "platform/ProcessStarter.h"
+#ifdef Q_OS_WIN
+#include "sound/WinSoundDevice.h"
+using RealSoundDevice = WinSoundDevice;
+#else
 #include "sound/QtSoundDevice.h"
+using RealSoundDevice = QtSoundDevice;
+#endif
 #include "storage/OptionsFile.h"
 
 #include <QApplication>
@@ -33,7 +39,7 @@ Main::Main(Seams seams, QWidget* parent)
       modal_(useOrCreate<ModalRunner, QtModalRunner>(seams.modal, ownedModal_)),
       processes_(
           useOrCreate<ProcessStarter, SystemProcessStarter>(seams.processes, ownedProcesses_)),
-      sound_(useOrCreate<SoundDevice, QtSoundDevice>(seams.sound, ownedSound_)),
+      sound_(useOrCreate<SoundDevice, RealSoundDevice>(seams.sound, ownedSound_)),
       clock_(useOrCreate<Clock, SystemClock>(seams.clock, ownedClock_)),
       endProgram_(std::move(seams.endProgram)),
       cues_(*sound_, [this] { return Koukaon_On_Off->isChecked(); }) {

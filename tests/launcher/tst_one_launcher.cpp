@@ -19,7 +19,7 @@ class tst_OneLauncher : public QObject {
         const QDir from = QFileInfo(QStringLiteral(TESSELO_EXE)).absoluteDir();
         const QString to = dir_.filePath(name);
         QDir().mkpath(to + "/Data");
-        for (const char* file : {"tesselo", "tesselo_sound.so", "Data/DataBase.FIL"})
+        for (QString file : {"tesselo", "tesselo.exe", "tesselo_sound.so", "Data/DataBase.FIL"})
             QFile::copy(from.filePath(file), to + '/' + file);
         return to;
     }
