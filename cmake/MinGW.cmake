@@ -11,8 +11,10 @@ set(CMAKE_RC_COMPILER ${TESSELO_MINGW}-windres)
 
 set(CMAKE_FIND_ROOT_PATH /usr/${TESSELO_MINGW})
 if(DEFINED CACHE{TESSELO_QT_WINDOWS} OR DEFINED TESSELO_QT_WINDOWS)
+    # The root is Qt's folder and the prefix its lib/cmake: the same folder as both would be
+    # joined to itself when CMake re-roots the prefix.
     list(PREPEND CMAKE_FIND_ROOT_PATH ${TESSELO_QT_WINDOWS})
-    list(PREPEND CMAKE_PREFIX_PATH ${TESSELO_QT_WINDOWS})
+    list(PREPEND CMAKE_PREFIX_PATH ${TESSELO_QT_WINDOWS}/lib/cmake)
 endif()
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
