@@ -195,7 +195,8 @@ message_box_wait() {
 # not on the search path.
 WINE=/usr/lib/wine/wine64
 
-# wine_start PREFIX: makes (12-16 s the first time) and uses a Wine prefix of our own, with a
+# wine_start PREFIX: on the display set, makes (12-16 s the first time) and uses a Wine prefix
+# of our own, with a
 # Japanese font and a UI font of the machine's (Wine does not look for them), no crash dialog
 # waiting for a click, and one wineserver kept running for all the programs. Its output goes to
 # /dev/null: its helpers hold on to whatever it was given, so a pipe would never end.
@@ -212,6 +213,9 @@ wine_start() {
             return 1
         touch "$WINEPREFIX/.tesselo-ready"
     fi
+    # The desktop's process, which the first program with a window would start and hand its
+    # output to (a test's pipe then stays open until the wineserver ends), starts here instead.
+    "$WINE" rundll32.exe user32.dll,GetDesktopWindow >/dev/null 2>&1 </dev/null
 }
 
 # Ends the wineserver of the prefix that wine_start set, and every program still running in it.

@@ -2,8 +2,10 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <mmsystem.h>
+// mmsystem.h builds on windows.h.
 #include <qt_windows.h>
+
+#include <mmsystem.h>
 
 void WinSoundDevice::open() {
     open_ = true;

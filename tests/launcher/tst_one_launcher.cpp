@@ -61,7 +61,9 @@ private slots:
         // A second start that hands over ends at once and writes nothing; the others start.
         if (handedOver) {
             QTRY_VERIFY_WITH_TIMEOUT(second.state() == QProcess::NotRunning, 2000);
-            QVERIFY2(clock.elapsed() < 500, qPrintable(QString::number(clock.elapsed())));
+            // A Windows process under Wine takes longer to start than the hand-over itself.
+            const int atOnce = QSysInfo::productType() == "windows" ? 1500 : 500;
+            QVERIFY2(clock.elapsed() < atOnce, qPrintable(QString::number(clock.elapsed())));
             QCOMPARE(second.exitCode(), 0);
         }
         QTRY_COMPARE(QFile::exists((sameData ? a : b) + "/Data/SetUp.FIL"), !handedOver);
