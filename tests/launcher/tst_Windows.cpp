@@ -372,54 +372,22 @@ private slots:
         QVERIFY(QApplication::topLevelWidgets().isEmpty());
     }
 
-    void startup_data() {
-        table("startup");
-    }
-    void startup() {
-        run();
-    }
-    void launch_data() {
-        table("launch");
-    }
-    void launch() {
-        run();
-    }
-    void menu_data() {
-        table("menu");
-    }
-    void menu() {
-        run();
-    }
-    void editor_data() {
-        table("editor");
-    }
-    void editor() {
-        run();
-    }
-    void chooser_data() {
-        table("chooser");
-    }
-    void chooser() {
-        run();
-    }
-    void keys_data() {
-        table("keys");
-    }
-    void keys() {
-        run();
-    }
-    void version_data() {
-        table("version");
-    }
-    void version() {
-        run();
-    }
-    void failures_data() {
-        table("failures");
-    }
-    void failures() {
-        run();
-    }
+    void startup_data() { table("startup"); }
+    void startup() { run(); }
+    void launch_data() { table("launch"); }
+    void launch() { run(); }
+    void menu_data() { table("menu"); }
+    void menu() { run(); }
+    void editor_data() { table("editor"); }
+    void editor() { run(); }
+    void chooser_data() { table("chooser"); }
+    void chooser() { run(); }
+    void keys_data() { table("keys"); }
+    void keys() { run(); }
+    void version_data() { table("version"); }
+    void version() { run(); }
+    void failures_data() { table("failures"); }
+    void failures() { run(); }
 };
 
 QTEST_MAIN(TestWindows)
