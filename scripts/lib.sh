@@ -1,16 +1,17 @@
-# Shared by scripts/run, scripts/test and scripts/bench (bash): packages, builds, displays.
+# Shared by scripts/run, scripts/test and scripts/bench (bash): packages, builds, displays, Wine.
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
 # Debian 12 packages for building, testing, fuzzing, the screenshot, the Debian package, the
-# Windows compile check and the benchmark's session bus.
+# benchmark's session bus, and the Windows build and its tests under Wine.
 PACKAGES=(
     cmake ninja-build g++ clang libclang-rt-14-dev
     qt6-base-dev libpulse-dev qt6-translations-l10n fonts-ipafont-gothic
     libxcb1-dev pkg-config libglib2.0-dev
     xvfb xdotool x11-apps imagemagick
     pulseaudio pulseaudio-utils dbus-daemon
-    dpkg-dev desktop-file-utils file g++-mingw-w64-x86-64-posix
+    dpkg-dev desktop-file-utils file
+    g++-mingw-w64-x86-64-posix ccache wine wine64 fonts-dejavu-core zip
 )
 
 say() { printf '\n== %s\n' "$*"; }
@@ -188,4 +189,37 @@ launcher_window_wait() {
 # the launcher) and prints its id.
 message_box_wait() {
     window_wait_kind "$1" "^$2\$" other "${3:-20}"
+}
+
+# Wine for the Windows build's tests. Debian's Wine runs 64-bit programs with wine64, which is
+# not on the search path.
+WINE=/usr/lib/wine/wine64
+
+# wine_start PREFIX: on the display set, makes (12-16 s the first time) and uses a Wine prefix
+# of our own, with a
+# Japanese font and a UI font of the machine's (Wine does not look for them), no crash dialog
+# waiting for a click, and one wineserver kept running for all the programs. Its output goes to
+# /dev/null: its helpers hold on to whatever it was given, so a pipe would never end.
+wine_start() {
+    export WINEPREFIX=$1 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml="
+    mkdir -p "$WINEPREFIX"
+    /usr/lib/wine/wineserver -p >/dev/null 2>&1 </dev/null
+    if [ ! -f "$WINEPREFIX/.tesselo-ready" ]; then
+        "$WINE" wineboot --init >/dev/null 2>&1 </dev/null || return 1
+        "$WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
+            >/dev/null 2>&1 </dev/null || return 1
+        cp /usr/share/fonts/opentype/ipafont-gothic/ipag*.ttf \
+            /usr/share/fonts/truetype/dejavu/DejaVuSans*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" ||
+            return 1
+        touch "$WINEPREFIX/.tesselo-ready"
+    fi
+    # The desktop's process, which the first program with a window would start and hand its
+    # output to (a test's pipe then stays open until the wineserver ends), starts here instead.
+    "$WINE" rundll32.exe user32.dll,GetDesktopWindow >/dev/null 2>&1 </dev/null
+}
+
+# Ends the wineserver of the prefix that wine_start set, and every program still running in it.
+wine_stop() {
+    [ -n "${WINEPREFIX:-}" ] && /usr/lib/wine/wineserver -k >/dev/null 2>&1
+    return 0
 }

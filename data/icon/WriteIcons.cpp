@@ -1,5 +1,6 @@
 // tesselo_icon_writer DIR SIZE...: writes the program icon, as the windows draw it, to
-// DIR/tesselo-SIZE.png for each SIZE, for the desktop entry and the icon theme.
+// DIR/tesselo-SIZE.png for each SIZE, for the desktop entry and the icon theme, and the first
+// size as DIR/tesselo.ico for the Windows executable's resources.
 
 #include "launcher/Look.h"
 
@@ -26,7 +27,9 @@ int main(int argc, char* argv[]) {
             return 2;
         }
         const QString file = QStringLiteral("%1/tesselo-%2.png").arg(dir).arg(size);
-        if (!ProgramIconImage(size).save(file, "PNG")) {
+        const QString ico = dir + QStringLiteral("/tesselo.ico");
+        if (!ProgramIconImage(size).save(file, "PNG") ||
+            (i == 2 && !ProgramIconImage(size).save(ico, "ICO"))) {
             std::fprintf(stderr, "%s: cannot write %s\n", argv[0], qPrintable(file));
             return 1;
         }

@@ -92,7 +92,7 @@ void FileManager::Drive1_Change() {
     if (picked == driveIndex_)
         return;
     const QString root = Drive1->itemData(picked).toString();
-    if (!Dir1->setPath(root)) {
+    if (!Dir1->setPath(DriveCurrentFolder(root)) && !Dir1->setPath(root)) {
         // No medium, or no permission: stay on the drive that works.
         const QSignalBlocker quiet(Drive1);
         Drive1->setCurrentIndex(driveIndex_);

@@ -8,6 +8,10 @@
 // directory first, then the mounted volumes a person browses, without pseudo file systems.
 QStringList ListDrives();
 
+// The folder a change to `drive` shows: on Windows the system's current folder of that drive
+// (its root until the process has been elsewhere on it), on Linux the volume's root.
+QString DriveCurrentFolder(const QString& drive);
+
 // The drive of `drives` that holds `path`: the longest drive root that `path` lies under
 // (ignoring case on Windows); the first drive when none does.
 QString DriveOfPath(const QString& path, const QStringList& drives);
