@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <qt_windows.h>
 #include <utility>
 
 namespace {
@@ -76,7 +77,11 @@ QString channelAddress(const QString& name) {
 }
 
 bool channelMayExist(const QString& address) {
-    return QFileInfo::exists(address);
+    // A named pipe is no file: the system is asked whether a pipe of that name exists. When
+    // every instance is busy the wait runs out, which still says that one exists.
+    const QString pipe = QStringLiteral("\\\\.\\pipe\\") + address;
+    return WaitNamedPipeW(reinterpret_cast<LPCWSTR>(pipe.utf16()), 1) ||
+           GetLastError() != ERROR_FILE_NOT_FOUND;
 }
 
 LocalServer* LocalServer::listen(const QString& address, int, qsizetype maxLine, MakeRoom,
