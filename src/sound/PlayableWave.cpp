@@ -1,7 +1,8 @@
 #include "sound/PlayableWave.h"
 
+#include "platform/RegularFile.h"
+
 #include <QFile>
-#include <QFileInfo>
 #include <QtEndian>
 
 namespace {
@@ -32,11 +33,10 @@ int pcmFrameBytes(const QByteArray& format) {
 } // namespace
 
 std::optional<Wave> ReadPlayableWave(const QString& path) {
-    // A pipe or a device node could block the open or the reads; only plain files qualify.
-    if (!QFileInfo(path).isFile())
-        return {};
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    // A pipe or a device node could block the open or the reads, and the whole sound is read
+    // into memory: only plain files of a cue's size qualify.
+    QFile file;
+    if (!OpenRegularFile(path, MaxCueFileBytes, file))
         return {};
     const QByteArray riff = file.read(12);
     if (riff.size() != 12 || !riff.startsWith("RIFF") || !riff.endsWith("WAVE"))
