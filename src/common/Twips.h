@@ -18,4 +18,6 @@ constexpr QRect twipsRect(int left, int top, int width, int height) {
     return QRect(twips(left), twips(top), twips(width), twips(height));
 }
 
-constexpr QPoint twipsPoint(int x, int y) { return QPoint(twips(x), twips(y)); }
+constexpr QPoint twipsPoint(int x, int y) {
+    return QPoint(twips(x), twips(y));
+}

@@ -34,4 +34,6 @@ MessageAnswer QtMessageBoxes::show(QWidget* parent, MessageIcon icon, const QStr
     return MessageAnswer::Ok;
 }
 
-int QtModalRunner::exec(QDialog& dialog) { return dialog.exec(); }
+int QtModalRunner::exec(QDialog& dialog) {
+    return dialog.exec();
+}

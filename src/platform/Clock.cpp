@@ -4,7 +4,9 @@
 #include <QTime>
 #include <QTimer>
 
-int SystemClock::secondOfMinute() { return QTime::currentTime().second(); }
+int SystemClock::secondOfMinute() {
+    return QTime::currentTime().second();
+}
 
 void SystemClock::letEventsRun() {
     // Sleep in the event loop until just after the next full second, repainting meanwhile.
