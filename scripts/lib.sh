@@ -5,7 +5,7 @@ ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 # Debian 12 packages for building, testing, fuzzing, the screenshot, the Debian package, the
 # benchmark's session bus, and the Windows build and its tests under Wine.
 PACKAGES=(
-    cmake ninja-build g++ clang libclang-rt-14-dev
+    cmake ninja-build g++ clang clang-format libclang-rt-14-dev
     qt6-base-dev libpulse-dev qt6-translations-l10n fonts-ipafont-gothic
     libxcb1-dev pkg-config libglib2.0-dev
     xvfb xdotool x11-apps imagemagick
