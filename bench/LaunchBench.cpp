@@ -11,9 +11,11 @@
 
 #include "RunsArgument.h"
 #include "TestSeams.h"
-#include "launcher/Main.h"
+#include "launcher/LauncherWindow.h"
+#include "widgets/PictureBox.h"
 
 #include <QApplication>
+#include <QPushButton>
 #include <QTest>
 #include <algorithm>
 #include <cstdio>
@@ -109,18 +111,18 @@ bool measureLaunches(int runs, std::vector<double>& launchMs, std::vector<double
     qputenv("TESSELO_LAUNCH_FIFO", fifoPath);
 
     RecordingMessageBoxes messages;
-    Main main(benchSeams(messages));
+    LauncherWindow main(benchSeams(messages));
     main.show();
     if (fifo < 0 || !QTest::qWaitForWindowExposed(&main))
         return false;
     // The first click collapses the picture; it is not timed.
-    QTest::mouseClick(main.Run_B[1], Qt::LeftButton);
+    QTest::mouseClick(main.findChild<QPushButton*>(QStringLiteral("Run_B_1")), Qt::LeftButton);
     if (readMarker(fifo) < 0)
         return false;
     for (int run = 0; run < runs; ++run) {
         QCoreApplication::processEvents();
         const double clicked = nowMs();
-        QTest::mouseClick(main.Run_B[1], Qt::LeftButton);
+        QTest::mouseClick(main.findChild<QPushButton*>(QStringLiteral("Run_B_1")), Qt::LeftButton);
         const double returned = nowMs();
         const double began = readMarker(fifo);
         if (began < 0 || !messages.shown.isEmpty())
@@ -137,15 +139,15 @@ bool measureCollapses(int runs, std::vector<double>& collapseMs, std::vector<dou
     writeFolder(dir);
     for (int run = 0; run < runs; ++run) {
         TestRig rig;
-        Main main(rig.seams());
+        LauncherWindow main(rig.seams());
         main.show();
         if (!QTest::qWaitForWindowExposed(&main))
             return false;
         QCoreApplication::processEvents();
         PaintClock clock;
-        main.Load_Image[1]->installEventFilter(&clock);
+        main.findChild<PictureBox*>(QStringLiteral("Load_Image_1"))->installEventFilter(&clock);
         const double clicked = nowMs();
-        QTest::mouseClick(main.Run_B[1], Qt::LeftButton);
+        QTest::mouseClick(main.findChild<QPushButton*>(QStringLiteral("Run_B_1")), Qt::LeftButton);
         if (clock.paints.empty() || rig.processes.started.size() != 1)
             return false;
         collapseMs.push_back(clock.paints.back() - clicked);

@@ -10,10 +10,9 @@
 #include "Fixture.h"
 #include "RunsArgument.h"
 #include "TestSeams.h"
-#include "chooser/FileManager.h"
-#include "common/Module1.h"
-#include "launcher/Main.h"
-#include "launcher/Picture.h"
+#include "chooser/FileChooser.h"
+#include "sound/CuePlayer.h"
+#include "widgets/PictureBox.h"
 
 #include <QApplication>
 #include <QDir>
@@ -62,18 +61,20 @@ private:
 
 // Clicks `name` in the file list and returns the ms until the preview was painted, or a
 // negative value when it was not within five seconds.
-double clickAndWaitForPaint(FileManager& chooser, const QString& name) {
-    const QList<QListWidgetItem*> items = chooser.File1->findItems(name, Qt::MatchExactly);
+double clickAndWaitForPaint(FileChooser& chooser, const QString& name) {
+    auto* files = chooser.findChild<QListWidget*>(QStringLiteral("File1"));
+    auto* preview = chooser.findChild<PictureBox*>(QStringLiteral("Load_Image"));
+    const QList<QListWidgetItem*> items = files->findItems(name, Qt::MatchExactly);
     if (items.size() != 1)
         return -1;
     QElapsedTimer clock;
     PaintWatch watch(clock);
-    chooser.Load_Image->installEventFilter(&watch);
+    preview->installEventFilter(&watch);
     clock.start();
-    QTest::mouseClick(chooser.File1->viewport(), Qt::LeftButton, {},
-                      chooser.File1->visualItemRect(items.first()).center());
+    QTest::mouseClick(files->viewport(), Qt::LeftButton, {},
+                      files->visualItemRect(items.first()).center());
     (void)QTest::qWaitFor([&] { return watch.paintedAt >= 0; }, 5000);
-    chooser.Load_Image->removeEventFilter(&watch);
+    preview->removeEventFilter(&watch);
     return watch.paintedAt;
 }
 
@@ -90,10 +91,9 @@ bool measure(int runs, std::vector<double>& unseenMs, std::vector<double>& seenM
     QDir::setCurrent(pictures);
 
     TestRig rig;
-    Main main(rig.seams());
-    Module1::ChooserMode = Module1::ImageMode;
-    Module1::ChooserSlot = 1;
-    FileManager chooser(main);
+    CuePlayer cues(rig.sound, app.dataPath({}), [] { return false; });
+    const Services services{rig.messages, rig.modal, cues};
+    FileChooser chooser(ChooserMode::Picture, QPixmap(), services);
     chooser.show();
     if (!QTest::qWaitForWindowExposed(&chooser))
         return false;
@@ -104,7 +104,8 @@ bool measure(int runs, std::vector<double>& unseenMs, std::vector<double>& seenM
             if (series == &unseenMs && !QDir(cache.path()).removeRecursively())
                 return false;
             const double ms = clickAndWaitForPaint(chooser, Photo);
-            if (ms < 0 || !chooser.Load_Image->hasPicture())
+            if (ms < 0 ||
+                !chooser.findChild<PictureBox*>(QStringLiteral("Load_Image"))->hasPicture())
                 return false;
             series->push_back(ms);
         }

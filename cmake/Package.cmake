@@ -19,7 +19,7 @@ set(package_only COMPONENT debian EXCLUDE_FROM_ALL)
 set(package_stage ${CMAKE_CURRENT_BINARY_DIR}/package)
 
 install(TARGETS tesselo RUNTIME DESTINATION ${package_dir} ${package_only})
-install(TARGETS tesselo_sound LIBRARY DESTINATION ${package_dir} ${package_only})
+install(TARGETS tesselo_sound_module LIBRARY DESTINATION ${package_dir} ${package_only})
 install(FILES ${PROJECT_SOURCE_DIR}/data/DataBase.FIL DESTINATION ${package_dir}/Data
         ${package_only})
 install(DIRECTORY ${TESSELO_OUTPUT_DIR}/Data/Sound DESTINATION ${package_dir}/Data

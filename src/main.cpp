@@ -1,5 +1,5 @@
-#include "launcher/Main.h"
 #include "common/StartupMark.h"
+#include "launcher/LauncherWindow.h"
 
 #include <QApplication>
 
@@ -7,7 +7,7 @@ int main(int argc, char* argv[]) {
     StartupMark("main");
     QApplication app(argc, argv);
     StartupMark("application");
-    Main window;
+    LauncherWindow window;
     StartupMark("main-window-built");
     MarkFirstPaint(&window);
     window.show();

@@ -2,7 +2,7 @@
 // DIR/tesselo-SIZE.png for each SIZE, for the desktop entry and the icon theme, and the first
 // size as DIR/tesselo.ico for the Windows executable's resources.
 
-#include "launcher/Look.h"
+#include "widgets/Look.h"
 
 #include <QDir>
 #include <QImage>

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Drives.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -8,12 +10,8 @@
 // Wildcard masks separated by ";", matched ignoring case. The fourth picture mask has no dot
 // on purpose: it takes every name that ends in "jpe", with or without an extension.
 inline const QString PicturePattern = QStringLiteral("*.bmp;*.jpg;*.jpeg;*jpe;*.gif;*.ico");
-#ifdef Q_OS_WIN
-inline const QString ProgramPattern = QStringLiteral("*.exe");
-#else
-// Most Linux programs are started through their desktop entries.
-inline const QString ProgramPattern = QStringLiteral("*.exe;*.desktop");
-#endif
+// What this system calls a program file (platform/Drives.h).
+inline const QString ProgramPattern = ProgramFilePattern();
 inline const QString AnyFilePattern = QStringLiteral("*");
 
 struct FileFilter {

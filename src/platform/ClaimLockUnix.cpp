@@ -1,7 +1,6 @@
 // Built on Linux only.
 #include "platform/ClaimLock.h"
 
-#ifndef Q_OS_WIN
 #include <QDir>
 #include <QFile>
 
@@ -95,4 +94,3 @@ std::unique_ptr<ClaimLock> ClaimLock::take(const QString& path, bool& held) {
         ::close(fd);
     return nullptr;
 }
-#endif

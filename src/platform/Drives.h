@@ -16,6 +16,9 @@ QString DriveCurrentFolder(const QString& drive);
 // (ignoring case on Windows); the first drive when none does.
 QString DriveOfPath(const QString& path, const QStringList& drives);
 
+// How this system compares paths: ignoring case on Windows, exactly on Linux.
+Qt::CaseSensitivity PathCaseSensitivity();
+
 // Whether a Linux mount is a volume a person browses: not a kernel or container file system,
 // not a snap image, nothing below /proc, /sys, /dev, /run (except /run/media, where removable
 // media land on some systems), /snap or /boot.
@@ -27,3 +30,7 @@ bool IsHiddenOrSystemFile(const QFileInfo& file);
 // Whether a file counts as a program for the chooser's "File" mode besides "*.exe" names:
 // on Linux, a regular file the user may execute; on Windows, never.
 bool IsExecutableProgram(const QFileInfo& file);
+
+// The names the file chooser lists as programs: "*.exe" on Windows; on Linux also "*.desktop",
+// as most Linux programs are started through their desktop entries.
+QString ProgramFilePattern();

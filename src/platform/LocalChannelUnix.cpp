@@ -1,7 +1,6 @@
 // Built on Linux only: Unix domain sockets, without Qt Network.
 #include "platform/LocalChannel.h"
 
-#ifndef Q_OS_WIN
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -190,4 +189,3 @@ std::unique_ptr<LocalClient> LocalClient::connect(const QString& address, const 
     outcome = Outcome::Connected;
     return client;
 }
-#endif

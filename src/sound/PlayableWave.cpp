@@ -1,6 +1,7 @@
 #include "sound/PlayableWave.h"
 
 #include "platform/RegularFile.h"
+#include "storage/DataFolder.h"
 
 #include <QFile>
 #include <QtEndian>
@@ -36,7 +37,7 @@ std::optional<Wave> ReadPlayableWave(const QString& path) {
     // A pipe or a device node could block the open or the reads, and the whole sound is read
     // into memory: only plain files of a cue's size qualify.
     QFile file;
-    if (!OpenRegularFile(path, MaxCueFileBytes, file))
+    if (!OpenRegularFile(path, CueFileReadLimit, file))
         return {};
     const QByteArray riff = file.read(12);
     if (riff.size() != 12 || !riff.startsWith("RIFF") || !riff.endsWith("WAVE"))

@@ -17,9 +17,6 @@ struct Wave {
 // or foreign file stays silent rather than sounding as noise or half a cue.
 std::optional<Wave> ReadPlayableWave(const QString& path);
 
-// The largest cue file read, as much as the per-user copy of Data takes.
-inline constexpr qint64 MaxCueFileBytes = qint64(8) << 20;
-
 inline bool IsPlayableWave(const QString& path) {
     return ReadPlayableWave(path).has_value();
 }

@@ -3,13 +3,10 @@
 
 #include "sound/CueBackend.h"
 
-#include <QtGlobal>
-
-#if defined(Q_OS_LINUX)
-
 #include "sound/PlayableWave.h"
 
 #include <QCryptographicHash>
+#include <QtGlobal>
 #include <deque>
 #include <map>
 #include <pulse/pulseaudio.h>
@@ -235,5 +232,3 @@ private:
 extern "C" Q_DECL_EXPORT CueBackend* tesselo_create_cue_backend() {
     return new PulseCues;
 }
-
-#endif

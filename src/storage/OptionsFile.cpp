@@ -1,17 +1,13 @@
 #include "storage/OptionsFile.h"
 
-#include "common/Module1.h"
 #include "storage/DataFileCheck.h"
+#include "storage/DataFolder.h"
 
 #include <QFile>
 #include <QSaveFile>
 #include <array>
 
 namespace {
-
-// Only the first two fields matter, so reading stops after this much: a huge file costs no
-// more than a small one.
-constexpr qint64 ReadLimit = 64 * 1024;
 
 bool isBlank(char c) {
     return c == ' ' || c == '\t';
@@ -80,11 +76,11 @@ std::optional<StoredOptions> ParseOptions(QByteArrayView text) {
 }
 
 QByteArray FormatOptions(const StoredOptions& options) {
-    return QByteArray::number(options.SoftClose) + ',' + QByteArray::number(options.SoundEffects) +
-           "\r\n";
+    return QByteArray::number(options.closeAfterLaunch) + ',' +
+           QByteArray::number(options.soundEffects) + "\r\n";
 }
 
-Outcome LoadOptions(const QString& path) {
+Result<StoredOptions> LoadOptions(const QString& path) {
     const auto failed = [&](const QString& why) {
         return Outcome::failure(
             QStringLiteral("オプションファイル %1 %2").arg(NativePath(path), why));
@@ -96,8 +92,8 @@ Outcome LoadOptions(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return failed(QStringLiteral("を開けません: ") + file.errorString());
-    QByteArray text(ReadLimit, '\0');
-    const qint64 got = file.read(text.data(), ReadLimit);
+    QByteArray text(OptionsFileReadLimit, '\0');
+    const qint64 got = file.read(text.data(), OptionsFileReadLimit);
     if (got < 0)
         return failed(QStringLiteral("を読み込めません: ") + file.errorString());
     text.truncate(got);
@@ -108,12 +104,10 @@ Outcome LoadOptions(const QString& path) {
     // Cut off inside the second field, the field cannot be judged: it may go on.
     if (!parsed.options || (more && parsed.secondFieldReachedEnd))
         return failed(QStringLiteral("の先頭に -32768 から 32767 の整数が 2 つありません。"));
-    Module1::SoftClose = parsed.options->SoftClose;
-    Module1::SoundEffects = parsed.options->SoundEffects;
-    return Outcome::success();
+    return *parsed.options;
 }
 
-Outcome SaveOptions(const QString& path) {
+Outcome SaveOptions(const QString& path, const StoredOptions& options) {
     const auto failed = [&](const QString& detail) {
         return Outcome::failure(QStringLiteral("オプションファイル %1 を保存できません: %2")
                                     .arg(NativePath(path), detail));
@@ -122,7 +116,7 @@ Outcome SaveOptions(const QString& path) {
     // regular file; such a thing is refused instead, like on reading.
     if (Outcome usable = RefuseNonRegularFile(path, QStringLiteral("オプションファイル")); !usable)
         return usable;
-    const QByteArray bytes = FormatOptions({Module1::SoftClose, Module1::SoundEffects});
+    const QByteArray bytes = FormatOptions(options);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return failed(file.errorString());

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "common/AppPath.h"
 #include "common/Outcome.h"
 
 #include <QByteArray>
@@ -8,11 +7,19 @@
 #include <QtGlobal>
 #include <optional>
 
-// The options file: one line, "<SoftClose>,<SoundEffects>" CR LF, each a decimal 16-bit
-// signed integer (-1 true, 0 false).
+// Stored booleans are 16-bit integers: true is -1, false is 0.
+inline constexpr qint16 StoredTrue = -1;
+inline constexpr qint16 StoredFalse = 0;
+
+inline qint16 StoredBoolean(bool value) {
+    return value ? StoredTrue : StoredFalse;
+}
+
+// The options file: one line, "<close after launch>,<sound effects>" CR LF, each a decimal
+// 16-bit signed integer (-1 true, 0 false). Any other stored value is kept as it is.
 struct StoredOptions {
-    qint16 SoftClose = 0;
-    qint16 SoundEffects = 0;
+    qint16 closeAfterLaunch = StoredFalse;
+    qint16 soundEffects = StoredFalse;
     friend bool operator==(const StoredOptions&, const StoredOptions&) = default;
 };
 
@@ -25,10 +32,9 @@ std::optional<StoredOptions> ParseOptions(QByteArrayView text);
 // The exact bytes the program writes, for example "0,-1\r\n".
 QByteArray FormatOptions(const StoredOptions& options);
 
-// Reads the options file into Module1::SoftClose and Module1::SoundEffects. On failure the two
-// values are left as they were. Only the first 64 KiB are read; the two fields must lie in it.
-Outcome LoadOptions(const QString& path = OptionsFilePath());
+// Reads the options file. Only the first 64 KiB are read; the two fields must lie in it.
+Result<StoredOptions> LoadOptions(const QString& path);
 
-// Replaces the options file with Module1::SoftClose and Module1::SoundEffects, atomically: the
-// file holds either its old content or the new one, never anything in between.
-Outcome SaveOptions(const QString& path = OptionsFilePath());
+// Replaces the options file with `options`, atomically: the file holds either its old content
+// or the new one, never anything in between.
+Outcome SaveOptions(const QString& path, const StoredOptions& options);

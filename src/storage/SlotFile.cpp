@@ -18,26 +18,27 @@ struct Field {
     const char16_t* name;
 };
 const std::array<Field, 3> Fields{{
-    {&SlotRecord::Name, u"名前"},
-    {&SlotRecord::ProgramPath, u"プログラムのパス"},
-    {&SlotRecord::ImagePath, u"画像のパス"},
+    {&SlotRecord::name, u"名前"},
+    {&SlotRecord::programPath, u"プログラムのパス"},
+    {&SlotRecord::imagePath, u"画像のパス"},
 }};
 
-bool isSlotNumber(int n) {
-    return n >= 1 && n <= SlotCount;
+bool isSlotIndex(int index) {
+    return index >= 0 && index < SlotCount;
 }
 
-Outcome notASlot(int n) {
-    return Outcome::failure(
-        QStringLiteral("スロット番号 %1 は 1 から %2 の範囲にありません。").arg(n).arg(SlotCount));
+Outcome notASlot(int index) {
+    return Outcome::failure(QStringLiteral("スロット番号 %1 は 1 から %2 の範囲にありません。")
+                                .arg(SlotNumber(index))
+                                .arg(SlotCount));
 }
 
 Outcome notOpen() {
     return Outcome::failure(QStringLiteral("スロットファイルが開かれていません。"));
 }
 
-qint64 recordOffset(int n) {
-    return qint64(n - 1) * SlotRecordLength;
+qint64 recordOffset(int index) {
+    return qint64(index) * SlotRecordLength;
 }
 
 // Reads up to `length` bytes at the current position; fewer only at the end of the device.
@@ -77,7 +78,7 @@ SlotRecord DecodeSlotRecord(QByteArrayView bytes) {
     return record;
 }
 
-Outcome EncodeSlotRecord(int slot, const SlotRecord& record, QByteArray& out) {
+Outcome EncodeSlotRecord(int index, const SlotRecord& record, QByteArray& out) {
     std::array<QByteArray, 3> encoded;
     qsizetype total = 0;
     for (size_t i = 0; i < Fields.size(); ++i) {
@@ -85,7 +86,7 @@ Outcome EncodeSlotRecord(int slot, const SlotRecord& record, QByteArray& out) {
         if (!bytes)
             return Outcome::failure(
                 QStringLiteral("スロット %1 の%2はコードページ 932 で表せない文字を含んでいます。")
-                    .arg(slot)
+                    .arg(SlotNumber(index))
                     .arg(QString::fromUtf16(Fields[i].name)));
         total += bytes->size();
         encoded[i] = std::move(*bytes);
@@ -94,7 +95,7 @@ Outcome EncodeSlotRecord(int slot, const SlotRecord& record, QByteArray& out) {
         return Outcome::failure(
             QStringLiteral("スロット %1 の名前・プログラムのパス・画像のパスが合わせて %2 "
                            "バイトを超えています (%3 バイト)。")
-                .arg(slot)
+                .arg(SlotNumber(index))
                 .arg(SlotTextCapacity)
                 .arg(total));
 
@@ -113,13 +114,13 @@ Outcome EncodeSlotRecord(int slot, const SlotRecord& record, QByteArray& out) {
 SlotFile::SlotFile() = default;
 SlotFile::~SlotFile() = default;
 
-Outcome SlotFile::OpenSlotFile(const QString& path) {
-    CloseSlotFile();
+Outcome SlotFile::open(const QString& path) {
+    close();
     // Checked before opening: opening a FIFO would block start-up until someone writes to it.
     if (Outcome usable = RefuseNonRegularFile(path, QStringLiteral("スロットファイル")); !usable)
         return usable;
     auto file = std::make_unique<QFile>(path);
-    // Unbuffered, so every write reaches the operating system before WriteSlot returns.
+    // Unbuffered, so every write reaches the operating system before write() returns.
     // ReadWrite creates a missing file but never the directory above it.
     if (!file->open(QIODevice::ReadWrite | QIODevice::Unbuffered)) {
         const QString why = file->errorString();
@@ -134,8 +135,8 @@ Outcome SlotFile::OpenSlotFile(const QString& path) {
     return Outcome::success();
 }
 
-Outcome SlotFile::OpenSlotDevice(std::unique_ptr<QIODevice> device) {
-    CloseSlotFile();
+Outcome SlotFile::openDevice(std::unique_ptr<QIODevice> device) {
+    close();
     if (!device)
         return notOpen();
     if (!device->isOpen() && !device->open(QIODevice::ReadWrite | QIODevice::Unbuffered))
@@ -148,47 +149,46 @@ Outcome SlotFile::OpenSlotDevice(std::unique_ptr<QIODevice> device) {
     return Outcome::success();
 }
 
-Outcome SlotFile::ReadSlot(int n, SlotRecord& record) {
-    record = {};
-    if (!isSlotNumber(n))
-        return notASlot(n);
+Result<SlotRecord> SlotFile::read(int index) {
+    if (!isSlotIndex(index))
+        return notASlot(index);
     if (!isOpen())
         return notOpen();
-    const qint64 offset = recordOffset(n);
+    const qint64 offset = recordOffset(index);
     const qint64 size = device_->size();
     if (offset >= size)
-        return Outcome::success();
+        return SlotRecord();
     std::optional<QByteArray> bytes;
     if (device_->seek(offset))
         bytes = readUpTo(*device_, qMin<qint64>(SlotRecordLength, size - offset));
     if (!bytes)
-        return Outcome::failure(
-            QStringLiteral("スロット %1 を読み込めません: %2").arg(n).arg(device_->errorString()));
-    record = DecodeSlotRecord(*bytes);
-    return Outcome::success();
+        return Outcome::failure(QStringLiteral("スロット %1 を読み込めません: %2")
+                                    .arg(SlotNumber(index))
+                                    .arg(device_->errorString()));
+    return DecodeSlotRecord(*bytes);
 }
 
-Outcome SlotFile::WriteSlot(int n, const SlotRecord& record) {
-    if (!isSlotNumber(n))
-        return notASlot(n);
+Outcome SlotFile::write(int index, const SlotRecord& record) {
+    if (!isSlotIndex(index))
+        return notASlot(index);
     if (!isOpen())
         return notOpen();
     if (!readOnlyReason_.isEmpty())
         return Outcome::failure(readOnlyReason_);
     QByteArray bytes;
-    if (Outcome encoded = EncodeSlotRecord(n, record, bytes); !encoded)
+    if (Outcome encoded = EncodeSlotRecord(index, record, bytes); !encoded)
         return encoded;
 
     // A record past the end of the file is written together with zeros for the records
     // before it, rather than leaving the gap to whatever the platform puts there.
-    const qint64 offset = recordOffset(n);
+    const qint64 offset = recordOffset(index);
     const qint64 size = device_->size();
     const qint64 start = qMin(offset, size);
     bytes.prepend(QByteArray(offset - start, '\0'));
 
     const auto failed = [&](const QString& detail) {
         return Outcome::failure(
-            QStringLiteral("スロット %1 を書き込めません: %2").arg(n).arg(detail));
+            QStringLiteral("スロット %1 を書き込めません: %2").arg(SlotNumber(index)).arg(detail));
     };
     if (!device_->seek(start))
         return failed(device_->errorString());
@@ -207,7 +207,7 @@ Outcome SlotFile::WriteSlot(int n, const SlotRecord& record) {
     return Outcome::success();
 }
 
-void SlotFile::CloseSlotFile() {
+void SlotFile::close() {
     if (device_)
         device_->close();
     device_.reset();

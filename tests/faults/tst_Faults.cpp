@@ -2,9 +2,9 @@
 // or broken things where a data file, a picture or a cue belongs; a save killed at any moment.
 
 #include "TestSeams.h"
-#include "common/Module1.h"
-#include "launcher/Picture.h"
+#include "pictures/PictureFile.h"
 #include "sound/PlayableWave.h"
+#include "storage/DataFolder.h"
 #include "storage/OptionsFile.h"
 #include "storage/SlotFile.h"
 
@@ -29,26 +29,25 @@ QString whyNoMounts; // empty when the test has mount points of its own
 // Reads the file at `path` as the program does, by its name.
 Outcome readAt(const QString& path) {
     SlotFile file;
-    SlotRecord record;
     QPixmap picture;
     if (path.endsWith(u".wav"))
         return IsPlayableWave(path) ? Outcome::success() : Outcome::failure({});
     if (path.endsWith(u"DataBase.FIL"))
-        return LoadOptions(path);
+        return LoadOptions(path).outcome();
     if (!path.endsWith(u"SetUp.FIL"))
         return LoadPictureFile(path, QSize(64, 64), 1, picture);
-    Outcome read = file.OpenSlotFile(path);
-    for (int n = 1; read && n <= SlotCount; ++n)
-        read = file.ReadSlot(n, record);
+    Outcome read = file.open(path);
+    for (int i = 0; read && i < SlotCount; ++i)
+        read = file.read(i).outcome();
     return read;
 }
 
 // Saves the options over and over, in turn in two states, until it is killed.
 int saveForever(const QString& file) {
     for (int round = 0;; ++round) {
-        Module1::SoftClose = qint16(-(round % 2));
-        Module1::SoundEffects = qint16(round % 2 - 1);
-        if (!SaveOptions(file) || (round == 0 && write(1, "saving\n", 7) != 7)) // now it is whole
+        const StoredOptions options{qint16(-(round % 2)), qint16(round % 2 - 1)};
+        if (!SaveOptions(file, options) ||
+            (round == 0 && write(1, "saving\n", 7) != 7)) // now it is whole
             return 1;
     }
 }
@@ -109,13 +108,15 @@ private slots:
                                                mountOn(app_->dataPath(u"DataBase.FIL"_s), "ro")));
         const auto before = SnapshotFiles(data);
         SlotFile file;
-        Module1::SoftClose = 0;
         // A read-only Data folder sends the writes to the user's own copy of it.
         const bool elsewhere = disk == u"Data read-only";
-        QCOMPARE(file.OpenSlotFile() && file.WriteSlot(1, {u"new"_s, {}, {}}), elsewhere);
-        QVERIFY(elsewhere ? SaveOptions().ok()
-                          : SaveOptions().message().contains(u"DataBase.FIL"_s));
-        file.CloseSlotFile();
+        const QString dataDir = DataDirPath();
+        QCOMPARE(file.open(DataFilePath(dataDir, SlotFileName)) &&
+                     file.write(0, {u"new"_s, {}, {}}),
+                 elsewhere);
+        const Outcome saved = SaveOptions(DataFilePath(dataDir, OptionsFileName), {});
+        QVERIFY(elsewhere ? saved.ok() : saved.message().contains(u"DataBase.FIL"_s));
+        file.close();
         QCOMPARE(SnapshotFiles(data), before);
     }
 
@@ -178,7 +179,7 @@ private slots:
         alarm(5); // blocked on a FIFO or reading a whole huge file, the test ends here
         const Outcome read = readAt(path);
         // The options are saved over a regular file only; anything else stays as it was.
-        const bool saved = name == u"DataBase.FIL" && SaveOptions(path);
+        const bool saved = name == u"DataBase.FIL" && SaveOptions(path, {});
         alarm(0);
         QTEST(!read, "refused");
         QCOMPARE(saved, name == u"DataBase.FIL" && regular);

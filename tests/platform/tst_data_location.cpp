@@ -2,9 +2,12 @@
 // meets them: permissions do not stop root, so as root the test becomes nobody.
 
 #include "TestSeams.h"
-#include "launcher/Main.h"
-#include "platform/DataLocation.h"
+#include "launcher/LauncherWindow.h"
+#include "storage/DataFolder.h"
+#include "storage/DataLocation.h"
 
+#include <QAction>
+#include <QLabel>
 #include <QTest>
 
 #include <QElapsedTimer>
@@ -54,10 +57,10 @@ private slots:
         const auto installed = SnapshotFiles(program);
         TestRig rig;
         rig.messages.answer = MessageAnswer::No;
-        Main main(rig.seams());
-        main.Format_Click();
-        main.Path_Setei_Click();
-        QCOMPARE(main.P_Name_L[1]->text(), "slot1");
+        LauncherWindow main(rig.seams());
+        main.findChild<QAction*>("Format")->trigger();
+        main.findChild<QAction*>("Path_Setei")->trigger();
+        QCOMPARE(main.findChild<QLabel*>("P_Name_L_1")->text(), "slot1");
         const QString reason = qt_error_string(EACCES);
         QTEST(rig.messages.texts()
                       .replaceInStrings(program, "<Data>")

@@ -1,7 +1,6 @@
 // The slot file's records and the options line byte for byte, and what either file refuses.
 
 #include "TestSeams.h"
-#include "common/Module1.h"
 #include "storage/OptionsFile.h"
 #include "storage/SlotFile.h"
 
@@ -12,7 +11,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 const QByteArray TwoSlots = RecordBytes("one", "C:\\1.exe", "") + RecordBytes("two", "", "2.bmp");
-const SlotRecord Stale{u"stale"_s, u"stale"_s, u"stale"_s};
 const QString SetUp = u"SetUp.FIL"_s, DataBase = u"DataBase.FIL"_s;
 
 // Its reads fail, and its writes stop after 200 bytes, as on a full disk.
@@ -49,16 +47,14 @@ private slots:
         TempAppDir app;
         app.writeData(SetUp, TwoSlots);
         SlotFile file;
-        SlotRecord back = Stale;
-        QVERIFY(file.OpenSlotFile() && file.WriteSlot(slot, record));
+        QVERIFY(file.open(app.dataPath(SetUp)) && file.write(slot - 1, record));
         // Read while the file is open: a write reported done has reached the system.
         const qsizetype at = (slot - 1) * 500;
         QCOMPARE(app.readData(SetUp).toHex(' '),
                  (TwoSlots.left(at).leftJustified(at, 0) + bytes.leftJustified(500, 0) +
                   TwoSlots.mid(at + 500))
                      .toHex(' '));
-        QVERIFY(file.ReadSlot(slot, back));
-        QCOMPARE(back, record);
+        QCOMPARE(file.read(slot - 1).value(), record);
     }
 
     void refusesRecords_data() {
@@ -84,8 +80,8 @@ private slots:
         TempAppDir app;
         app.writeData(SetUp, TwoSlots);
         SlotFile file;
-        QVERIFY(file.OpenSlotFile());
-        QTEST(file.WriteSlot(slot, record).message(), "message");
+        QVERIFY(file.open(app.dataPath(SetUp)));
+        QTEST(file.write(slot - 1, record).message(), "message");
         QCOMPARE(app.readData(SetUp), TwoSlots);
     }
 
@@ -93,10 +89,8 @@ private slots:
         auto device = std::make_unique<BrokenDevice>();
         device->setData(TwoSlots);
         SlotFile file;
-        SlotRecord record = Stale;
-        QVERIFY(file.OpenSlotDevice(std::move(device)) && !file.ReadSlot(2, record));
-        QCOMPARE(record, SlotRecord());
-        QVERIFY(file.WriteSlot(3, {}).message().startsWith(
+        QVERIFY(file.openDevice(std::move(device)) && !file.read(1));
+        QVERIFY(file.write(2, {}).message().startsWith(
             u"スロット 3 を書き込めません: 500 バイト中 200 バイトのみ"_s));
     }
 
@@ -123,9 +117,8 @@ private slots:
         TempAppDir app;
         app.writeData(SetUp, TwoSlots.left(500) + bytes);
         SlotFile file;
-        SlotRecord read = Stale;
-        QVERIFY(file.OpenSlotFile() && file.ReadSlot(2, read));
-        QTEST(read, "record");
+        QVERIFY(file.open(app.dataPath(SetUp)));
+        QTEST(file.read(1).value().value_or(SlotRecord{u"unread"_s, {}, {}}), "record");
     }
 
     void readsOptions_data() {
@@ -147,9 +140,10 @@ private slots:
         QFETCH(QByteArray, file);
         TempAppDir app;
         app.writeData(DataBase, file);
-        QVERIFY(LoadOptions());
-        QTEST(u"%1,%2\r\n"_s.arg(Module1::SoftClose).arg(Module1::SoundEffects), "options");
-        QVERIFY(SaveOptions()); // in place of the old file
+        const Result<StoredOptions> options = LoadOptions(app.dataPath(DataBase));
+        QVERIFY(options);
+        QTEST(QString::fromLatin1(FormatOptions(*options)), "options");
+        QVERIFY(SaveOptions(app.dataPath(DataBase), *options)); // in place of the old file
         QTEST(QString::fromLatin1(app.readData(DataBase)), "options");
     }
 
@@ -169,11 +163,8 @@ private slots:
         TempAppDir app;
         if (!file.isNull())
             app.writeData(DataBase, file);
-        Module1::SoftClose = 7;
-        Module1::SoundEffects = 8;
-        QVERIFY(LoadOptions().message().contains(DataBase));
-        QVERIFY(SaveOptions()); // what a save mends the file with: the values left alone
-        QCOMPARE(app.readData(DataBase), "7,8\r\n");
+        const Result<StoredOptions> options = LoadOptions(app.dataPath(DataBase));
+        QVERIFY(!options && options.message().contains(DataBase));
     }
 };
 

@@ -4,11 +4,11 @@
 // temporary program folder.
 
 #include "common/AppPath.h"
-#include "launcher/Dialogs.h"
 #include "launcher/Seams.h"
 #include "platform/Clock.h"
 #include "platform/ProcessStarter.h"
 #include "sound/SoundDevice.h"
+#include "widgets/Dialogs.h"
 
 #include <QDialog>
 #include <QFileInfo>
@@ -102,7 +102,8 @@ private:
     QTemporaryDir dir_;
 };
 
-// All stand-ins, ready for Main; `log` gets what they all did, and "end" when the program ends.
+// All stand-ins, ready for the launcher window; `log` gets what they all did, and "end" when the
+// program ends.
 struct TestRig {
     RecordingMessageBoxes messages;
     ScriptedModalRunner modal;

@@ -1,0 +1,274 @@
+// Starts on a Data folder that another launcher, or something else, already claims. The holder
+// is a claim held in this process or the real program; the new start is the real program, or,
+// where the holder is another process, a claim made in this process. Each row says how the new
+// start ends and how long it took, and prints its peak memory. Rows named "Linux: " set up what
+// only Linux has (runtime folders, other users, stopped processes, FIFOs, descriptor limits).
+
+#include "platform/LocalChannel.h"
+#include "storage/DataFolderClaim.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#ifndef Q_OS_WIN
+#include <csignal>
+#include <pwd.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+#endif
+
+using Result = DataFolderClaim::Result;
+
+namespace {
+// What holds the folder when the second start comes: a claim in this process, the real program,
+// or nothing but what `Around` leaves in the claim folder.
+enum class Holder { Claim, Program, Nothing };
+// What happens to the holder or around it before the second start.
+enum class Around {
+    Nothing,
+    OtherData, // the second start is on another Data folder
+    Ending,    // the holder is in its final wait
+    Busy,      // the holder shows a message that must be answered first
+    Killed,
+    Stopped,
+    LockDeleted,
+    Silent,  // a connection that says nothing
+    Flooded, // 300 connections at a limit of 256 descriptors
+    LongToken,
+    GarbageLock,
+    FolderLock,
+    FifoLock,
+    TakenByNobody, // another user made the claim folder first
+};
+enum class Runtime { Private, Loose, None }; // XDG_RUNTIME_DIR
+
+const bool OnWindows = QSysInfo::productType() == "windows";
+
+// What the Linux rows do to the holder and its files; on Windows those rows are not run.
+#ifndef Q_OS_WIN
+int connectTo(const QString& path) {
+    sockaddr_un address{AF_UNIX, {}};
+    strncpy(address.sun_path, QFile::encodeName(path).constData(), 107);
+    const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+    return ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) ? -1 : fd;
+}
+void closeFd(int fd) {
+    ::close(fd);
+}
+void setMode(const QString& path, mode_t mode) {
+    ::chmod(QFile::encodeName(path), mode);
+}
+// Whether the other end has closed the connection.
+bool closedByPeer(int fd) {
+    char byte;
+    return ::recv(fd, &byte, 1, MSG_DONTWAIT) == 0;
+}
+bool makeFifo(const QString& path) {
+    return ::mkfifo(QFile::encodeName(path), 0600) == 0;
+}
+void sendSignal(QProcess& process, int number) {
+    if (process.processId())
+        ::kill(pid_t(process.processId()), number);
+}
+long peakMegabytes(bool self) {
+    rusage usage{};
+    getrusage(self ? RUSAGE_SELF : RUSAGE_CHILDREN, &usage);
+    return usage.ru_maxrss / 1024;
+}
+#else
+using mode_t = int;
+constexpr int SIGSTOP = 0, SIGCONT = 0;
+int connectTo(const QString&) {
+    return -1;
+}
+void closeFd(int) {}
+bool closedByPeer(int) {
+    return true;
+}
+void setMode(const QString&, mode_t) {}
+bool makeFifo(const QString&) {
+    return false;
+}
+void sendSignal(QProcess&, int) {}
+long peakMegabytes(bool) {
+    return 0;
+}
+#endif
+} // namespace
+
+class tst_OneLauncher : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir_;
+
+    // A copy of the built program folder, so that each start has Data of its own.
+    QString program(const QString& name) {
+        const QDir from = QFileInfo(QStringLiteral(TESSELO_EXE)).absoluteDir();
+        const QString to = dir_.filePath(name);
+        QDir().mkpath(to + "/Data");
+        for (QString file : {"tesselo", "tesselo.exe", "tesselo_sound.so", "Data/DataBase.FIL"})
+            QFile::copy(from.filePath(file), to + '/' + file);
+        return to;
+    }
+
+private slots:
+    void secondStart_data() {
+        QTest::addColumn<Runtime>("runtime");
+        QTest::addColumn<Holder>("holder");
+        QTest::addColumn<Around>("around");
+        QTest::addColumn<QString>("expected");
+        const auto row = [](const char* name, Runtime runtime, Holder holder, Around around,
+                            const char* expected) {
+            if (!OnWindows || !QByteArray(name).startsWith("Linux: "))
+                QTest::newRow(name) << runtime << holder << around << QString(expected);
+        };
+        using enum Around;
+        const Runtime mine = Runtime::Private;
+        const Holder claim = Holder::Claim, program = Holder::Program, none = Holder::Nothing;
+        row("same Data", mine, claim, Nothing, "handed over token-1");
+        row("other Data", mine, claim, OtherData, "claimed");
+        row("first in its final wait", mine, claim, Ending, "claimed");
+        row("first shows a message", mine, claim, Busy, "handed over token-1");
+        row("first killed", mine, program, Killed, "claimed");
+        row("Linux: first stopped", mine, program, Stopped, "unanswered");
+        row("Linux: first's lock deleted", mine, program, LockDeleted, "handed over");
+        row("Linux: a silent connection is dropped", mine, claim, Silent, "handed over token-1");
+        row("Linux: first flooded at 256 descriptors", mine, program, Flooded, "handed over");
+        row("token over 4 KB", mine, claim, LongToken, "handed over ");
+        row("Linux: stray lock: garbage", mine, none, GarbageLock, "claimed");
+        row("Linux: stray lock: folder", mine, none, FolderLock, "claimed");
+        row("Linux: stray lock: FIFO", mine, none, FifoLock, "claimed");
+        row("Linux: runtime folder open to others", Runtime::Loose, claim, Nothing,
+            "handed over token-1");
+        row("Linux: temporary folder of 90 characters", Runtime::None, claim, Nothing,
+            "handed over token-1");
+        row("Linux: another user's claim folder", Runtime::None, none, TakenByNobody, "claimed");
+    }
+    void secondStart() {
+        QFETCH(Runtime, runtime);
+        QFETCH(Holder, holder);
+        QFETCH(Around, around);
+        const QString a = program(QTest::currentDataTag()), b = a + "-other";
+        const QString folder = dir_.filePath(QString(90 - dir_.path().size() - 1, 'x'));
+        const QString rt = dir_.filePath("rt");
+        QVERIFY(QDir().mkpath(rt) && QDir().mkpath(folder + "/tmp"));
+        setMode(rt, runtime == Runtime::Loose ? 0755 : 0700);
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(rt));
+        if (runtime == Runtime::None)
+            qunsetenv("XDG_RUNTIME_DIR");
+        // A temporary folder short enough for a socket, where another user took the name.
+        const QString tmp = around == Around::TakenByNobody ? dir_.filePath("t") : folder + "/tmp";
+        QVERIFY(QDir().mkpath(tmp));
+        qputenv("TMPDIR", QFile::encodeName(tmp));
+#ifndef Q_OS_WIN
+        if (around == Around::TakenByNobody) {
+            const QByteArray taken = QFile::encodeName(tmp) + "/tesselo-0";
+            QVERIFY(!mkdir(taken, 0777) && !chown(taken, getpwnam("nobody")->pw_uid, 0));
+        }
+#endif
+        const QString name = DataFolderClaim::nameFor(a + "/Data");
+        // Claims live only where nobody else can reach them; a path too long for a socket gives
+        // way to /tmp.
+        QVERIFY2(OnWindows ||
+                     name.startsWith(runtime == Runtime::Private ? rt + "/" : "/tmp/tesselo-0/"),
+                 qPrintable(name));
+        const QString lock = name + ".lock";
+        qputenv("XDG_ACTIVATION_TOKEN",
+                around == Around::LongToken ? QByteArray(5000, 't') : "token-1");
+        QStringList requests;
+        auto claim = std::make_unique<DataFolderClaim>([&](const QString& t) { requests << t; });
+        QProcess process, second;
+#ifndef Q_OS_WIN
+        process.setChildProcessModifier([] {
+            const rlimit few{256, 256};
+            setrlimit(RLIMIT_NOFILE, &few);
+        });
+#endif
+        if (holder == Holder::Program) {
+            process.start(a + "/tesselo");
+            QTRY_VERIFY(QFile::exists(a + "/Data/SetUp.FIL"));
+            QTRY_VERIFY(channelMayExist(channelAddress(name))); // it answers once its window shows
+        }
+        if (holder == Holder::Claim)
+            QCOMPARE(claim->claim(a + "/Data"), Result::Claimed);
+        claim->listen();
+        if (around == Around::Ending) {
+            claim->setEnding();
+            QTimer::singleShot(300, this, [&] { claim.reset(); });
+        }
+        claim->setBusy(around == Around::Busy);
+        if (around == Around::Busy) // nothing comes forward before the message is answered
+            QTimer::singleShot(500, claim.get(), [&] { claim->setBusy(false); });
+        if (around == Around::Killed)
+            process.kill();
+        QVERIFY(around != Around::Killed || process.waitForFinished());
+        if (around == Around::Stopped)
+            sendSignal(process, SIGSTOP);
+        if (around == Around::LockDeleted)
+            QVERIFY(QFile::remove(lock));
+        std::vector<int> flood;
+        if (around == Around::Silent) // says nothing, and is dropped in a second or two
+            flood.push_back(connectTo(channelAddress(name)));
+        for (int i = 0; around == Around::Flooded && i < 300; ++i)
+            flood.push_back(connectTo(channelAddress(name)));
+        QFile garbage(lock);
+        if (around == Around::GarbageLock)
+            QVERIFY(garbage.open(QIODevice::WriteOnly) && garbage.write("\1\2 x") > 0);
+        if (around == Around::FolderLock)
+            QVERIFY(QDir().mkpath(lock + "/x"));
+        if (around == Around::FifoLock)
+            QVERIFY(makeFifo(lock));
+        // Whether the new start claims the folder shows in the slot file it makes. (Windows keeps
+        // a running launcher's slot file from being removed; a killed one's is free by now.)
+        if (holder == Holder::Program)
+            QVERIFY(QFile::remove(a + "/Data/SetUp.FIL"));
+        const bool inProcess = holder != Holder::Claim;
+        QElapsedTimer clock;
+        clock.start();
+        QString outcome;
+        if (inProcess) {
+            DataFolderClaim start([](const QString&) {});
+            const Result r = start.claim(a + "/Data");
+            outcome = r == Result::Claimed      ? "claimed"
+                      : r == Result::HandedOver ? "handed over"
+                                                : "unanswered";
+        } else {
+            const bool other = around == Around::OtherData;
+            second.start((other ? program(b.section('/', -1)) : a) + "/tesselo");
+            QVERIFY(second.waitForStarted());
+            const QString slotFile = (other ? b : a) + "/Data/SetUp.FIL";
+            QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(slotFile) || second.state() != QProcess::Running,
+                                     5000);
+            outcome =
+                QFile::exists(slotFile) ? "claimed" : "handed over " + requests.join(',').left(20);
+            QCOMPARE(second.exitCode(), 0);
+            QCOMPARE(!claim, around == Around::Ending); // claimed only once the first had ended
+        }
+        const qint64 elapsed = clock.elapsed();
+        if (around == Around::Silent)
+            QTRY_VERIFY_WITH_TIMEOUT(closedByPeer(flood.front()), 2500);
+        for (const int fd : flood)
+            closeFd(fd);
+        sendSignal(process, SIGCONT);
+        for (QProcess* p : {&second, &process})
+            p->kill(), p->waitForFinished();
+        qInfo("%s after %lld ms, peak %ld MB", qPrintable(outcome), elapsed,
+              peakMegabytes(inProcess));
+        QTEST(outcome, "expected");
+        // A Windows process under Wine takes longer to start than the hand-over itself.
+        const bool busy = around == Around::Busy;
+        QVERIFY(elapsed < (busy ? 2500 : 1800) + (OnWindows ? 2000 : 0));
+        QVERIFY(!busy || elapsed >= 500);
+        // A stray lock is taken over: a lock file stands in its place, held.
+        QVERIFY(holder != Holder::Nothing || QFileInfo(lock).isFile());
+    }
+};
+
+QTEST_MAIN(tst_OneLauncher)
+#include "tst_one_launcher.moc"
