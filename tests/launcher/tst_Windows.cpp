@@ -1,19 +1,25 @@
-// The windows worked as a user works them. A row starts a launcher over a temporary folder (a
-// letter a slot: P a name slotN, a program /opt/pN and a picture in the slot's colour, M the same
-// without the picture file, N a name only; then the options), takes its steps (act()) and compares
-// the log of what happened with its own: ♪ marks a cue, @ the Data folder, ~ the chooser's folder.
+// The windows worked as a user works them. Each row starts a launcher over a temporary folder
+// (slots 1 to 5 named slot1..slot5, starting /opt/p1../opt/p5 and showing a red, green, blue,
+// cyan or magenta picture), takes its steps and compares what happened, in order, with its log:
+// cues heard, programs started, modal windows opened, message boxes, the options file when the
+// sound device closed, the program's end. What the windows show is compared along the steps.
 
 #include "TestSeams.h"
 #include "chooser/DirectoryList.h"
-#include "common/Module1.h"
-#include "launcher/Look.h"
-#include "launcher/Main.h"
+#include "chooser/FileChooser.h"
+#include "launcher/LauncherWindow.h"
+#include "sound/CuePlayer.h"
+#include "widgets/Look.h"
+#include "widgets/PictureBox.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QDir>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPlainTextEdit>
-#include <QRegularExpression>
+#include <QPushButton>
 #include <QTest>
 #include <optional>
 #ifdef Q_OS_WIN
@@ -32,328 +38,292 @@ bool markHidden([[maybe_unused]] const wchar_t* name) {
 #endif
 }
 
-const char* const SlotColours[] = {"", "red", "green", "blue", "cyan", "magenta"};
+// How a slot is laid out before the launcher starts: its picture file written or missing, or
+// only a name with neither program nor picture.
+enum SlotKind { Laid, PictureMissing, NameOnly };
+
+struct Start {
+    QList<SlotKind> layout{Laid, Laid, Laid, Laid, Laid}; // empty: no slot file
+    QByteArray options = "0,-1";                          // empty: no options file
+};
+// Slot 3 starts nothing; close-after-launch and sound effects are on.
+const Start ThirdEmpty{{Laid, Laid, NameOnly, Laid, Laid}, "-1,-1"};
+
+// A slot as the launcher shows it: its name and its picture's colour.
+const QStringList AsLaidOut{"slot1 red", "slot2 green", "slot3 blue", "slot4 cyan",
+                            "slot5 magenta"};
+
+// What the log says.
+const QString Opened = u"open"_s, Closed = u"close"_s, Ended = u"end"_s;
+const QString StartCue = u"play RUN_Kidou.wav"_s, LaunchCue = u"play EXE_KIDOU.wav"_s,
+              ButtonCue = u"play Button_Kouka.wav"_s, VersionCue = u"play Vasion_Hyouji.wav"_s;
+QString started(const QString& program) {
+    return "start " + program;
+}
+QString modal(const QString& window) {
+    return "modal " + window;
+}
+QString error(const QString& text) {
+    return "E TESSELO " + text;
+}
+QString info(const QString& text) {
+    return "I Tesselo " + text;
+}
+QString question(const QString& text) {
+    return "Q TESSELO " + text;
+}
+QString optionsAtClose(const QString& file) {
+    return "options (" + file + ')';
+}
+const QString NotSaved = error(u"設定を保存できませんでした。"_s);
+const QString PictureNeeded = error(u"画像の選択が必要です"_s);
+QString tooLong(int slot) {
+    return error(u"スロット %1 の名前・プログラムのパス・画像のパスが合わせて 494 バイトを超えて"
+                 u"います (495 バイト)。"_s.arg(slot));
+}
+
+template <typename T> T* find(const QObject* in, const QString& name) {
+    T* found = in->findChild<T*>(name);
+    if (!found)
+        qFatal("no %s named %s", T::staticMetaObject.className(), qPrintable(name));
+    return found;
+}
 
 // A picture's middle, each colour channel taken as on or off.
-QString colourOf(const QLabel* box) {
-    const QImage i = box->pixmap().toImage();
-    const QColor c = i.isNull() ? QColor(Qt::black) : i.pixelColor(i.rect().center());
+QString colourOf(const PictureBox* box) {
+    const QImage image = box->picture().toImage();
+    const QColor c = image.isNull() ? QColor(Qt::black) : image.pixelColor(image.rect().center());
     const char* names[] = {"none", "blue", "green", "cyan", "red", "magenta", "yellow", "white"};
     const int n = c.red() / 128 * 4 + c.green() / 128 * 2 + c.blue() / 128;
     return box->isVisibleTo(box->window()) ? names[n] : "hidden";
 }
-
-QString textOf(const QWidget* w) {
-    const auto* edit = qobject_cast<const QPlainTextEdit*>(w);
-    return edit ? edit->toPlainText()
-                : w->property(w->isWindow() ? "windowTitle" : "text").toString();
+QString colourOf(const QWidget& window, const QString& box) {
+    return colourOf(find<PictureBox>(&window, box));
 }
 
-const char* const Rows = R"(
-# startup: what start-up shows, and what closing saves.
-first run: no slot file, sound effects off | none | -1,0 | ?startup, ?slots, ?marks, close
-    => startup open|slots -----|marks 10 -1,0 -1,0|options -1,0|close
-a stored value other than -1 and 0 | PPPPP | 0,5 | ?startup, ?slots, ?marks, close
-    => startup open|♪start|slots FFFFF|marks 01 0,5 0,5|options 0,5|close
-# launch: slot 3 is empty. On the way out the launcher waits for the second after next.
-an empty slot | PPNPP | -1,-1 | Run_B_3, ?geometry:3 => geometry 3480,3360,960,960
-close-after-launch switched off, clicked twice | PPNPP | -1,-1 | Soft_Close_On_Off, Run_B_1,
-    ?geometry:1, Run_B_1, ?geometry:1 => ♪button|♪launch|start /opt/p1|
-    geometry 5000,1124,51,51|collapsed 1|♪launch|start /opt/p1|geometry 5000,1124,51,51
-close-after-launch stored as 5, from second 30 | PPNPP | 5,-1 | stale, clock:30, Run_B_5, ?clock
-    => ♪launch|start /opt/p5|options stale|close|waiting, options -1,-1|ignored|end|clock 32
-from second 58 | PPNPP | -1,-1 | clock:58, Run_B_5, clear, ?clock => clock 0
-the clock jumping from 30 | PPNPP | -1,-1 | clock:30, jump:3, Run_B_5, clear, ?clock => clock 33
-# menu: the option toggles and erase-all.
-close-after-launch on, then sound effects off | Soft_Close_On_Off, ?marks, Koukaon_On_Off, ?marks
-    => ♪button|marks 11 -1,-1 -1,-1|marks 10 -1,0 -1,0
-erase all | Format, ?slots => Q TESSELO すべて消去しますか?|I Tesselo 消去完了。|slots EEEEE
-erase all answered No | no, Format, ?slots => Q TESSELO すべて消去しますか?|slots FFFFF
-a right click on the background opens it, no other click does | press:left, press:middle,
-    press:right:Load_Image_1, press:right:P_Name_L_1, ?menu, press:right, ?menu => menu|menu open
-# editor: the chooser picks for real. Slots 1 to 5 are red, green, blue, cyan, magenta.
-by the path box, then the preview, left by the close box | Path_Setei, dbl:Image_Path_1,
-    pick:pic.bmp, OK, dbl:Load_Image_1, ?picture:Load_Image, pick:x.Jpeg, Cancel, ?boxes:1,
-    closebox, ?slots => ♪button|modal SetUp|♪button|modal FileManager|♪button|♪button|
-    modal FileManager|picture red|boxes slot1|/opt/p1|~/pic.bmp|green|slots FFFFF
-the chooser left with キャンセル and its close box | Path_Setei, dbl:Load_Image_3, Cancel,
-    dbl:Program_Path_3, closebox, ?boxes:3, Cancel, ?path => ♪button|modal SetUp|♪button|
-    modal FileManager|♪button|modal FileManager|boxes slot3|/opt/p3|@/p3.png|blue|path
-opened, the launcher's pictures shown; new texts with their spaces, 494 bytes | swap:2,
-    Path_Setei, ?boxes:2, ?boxes:5, set:P_Name_2= a b , set:Program_Path_2=/opt/new tool ,
-    long:P_Name_3=494, set:Program_Path_3=, set:Image_Path_3=, Coushin, ?open, ?slot:2, ?slots
-    => ♪button|modal SetUp|boxes slot2|/opt/p2|@/p2.png|green|boxes slot5|/opt/p5|@/p5.png|
-    magenta|I Tesselo 更新完了。|open SetUp|slot  a b |/opt/new tool |white|slots FxxFF
-# chooser: opened from the editor for slot 4, whose picture is cyan.
-pictures listed; no picture keeps the preview; keys pick but close nothing | Path_Setei,
-    dbl:Image_Path_4, clear, ?files, key:Tab, key:Tab, ?path, key:Down, key:Esc, key:Return,
-    ?open, ?path, ?picture:Load_Image, pick:x.Jpeg, pick:photo.jpe, ?picture:Load_Image, OK, ?path
-    => files A.JPG anim.gif icon.ICO photo.jpe pic.bmp x.Jpeg xjpe|path|open FileManager|
-    path ~/anim.gif|picture cyan|picture blue|♪button|E TESSELO 画像の選択が必要です|
-    path ~/photo.jpe
-Linux: programs listed, no preview; O K with nothing selected, then at the root | Path_Setei,
-    dbl:Program_Path_4, clear, ?files, ?picture:Load_Image, OK, ?path, dbl:Program_Path_4, root,
-    OK, ?path => files run.EXE tool|picture hidden|♪button|path ~/|♪button|modal FileManager|
-    ♪button|path //game
-Windows: programs by name only, whatever their permissions | Path_Setei, dbl:Program_Path_4,
-    clear, ?files => files run.EXE
-消去 after a click | Path_Setei, dbl:Image_Path_4, clear, pick:A.JPG, ?path, Syoukyo, ?path,
-    ?boxes:4 => path ~/A.JPG|♪button|path|boxes slot4|/opt/p4||none
-Windows: back on a drive, its current folder | Path_Setei, dbl:Image_Path_4, clear, drive:Z,
-    drive:C, ?dir => dir ~
-# version: the version window.
-with its cue, Esc ignored, Enter closing it | Version, ?layout, key:Esc, ?open, key:Return, ?open
-    => ♪version|modal Version_Jouhou|layout own icon|TESSELO Ver.1.1|
-    © 2026 TESSELO Project|動作環境　OS : Windows98/Me|O K|バージョン情報|
-    open Version_Jouhou|open Main
-# keys: Enter presses the focused button only, in every window; Esc presses none.
-on the launcher's focused button | key:Esc, key:Return => ♪launch|start /opt/p1
-in the editor | Path_Setei, key:Return, key:Esc, ?open, focus:Coushin, key:Return =>
-    ♪button|modal SetUp|open SetUp|I Tesselo 更新完了。
-in the chooser | Path_Setei, dbl:Image_Path_1, focus:File1, key:Return, key:Esc, ?open,
-    focus:Cancel, key:Return, ?open => ♪button|modal SetUp|♪button|modal FileManager|
-    open FileManager|open SetUp
-# failures: start-up stops at the first failure and saves only what changed or was missing.
-slot 3's picture missing | PPMPP | 0,0 | ?startup, ?slots, ?marks, close => startup open|
-    E TESSELO 画像読込に失敗|slots FFN--|marks 11 -1,-1 0,0|options stale|close
-no options file | PPPPP | none | ?startup, ?marks, close => startup open|E TESSELO 画像読込に失敗|
-    marks 11 -1,-1|options -1,-1|close
-the options cannot be saved | breakopt, Soft_Close_On_Off, ?marks, close => ♪button|
-    E TESSELO 設定を保存できませんでした。|marks 01 0,-1|options |close|
-    E TESSELO 設定を保存できませんでした。
-the program does not start | PPNPP | -1,-1 | Run_B_4, ?geometry:4 => ♪launch|start /opt/p4|
-    E TESSELO 起動エラー|geometry 5000,5084,51,51
-the options cannot be saved on the way out | PPNPP | -1,-1 | breakopt, Run_B_5 => ♪launch|
-    start /opt/p5|options |close|E TESSELO 設定を保存できませんでした。|end
-the pictures of slots 3 and 5 gone | Path_Setei, set:Program_Path_3=/opt/new, gone:3, gone:5,
-    Coushin, ?slots, ?slot:3 => ♪button|modal SetUp|
-    E TESSELO 保存しましたが、スロット 3、5 の画像を読み込めませんでした。|slots FFxFx|
-    slot slot3|/opt/new|none
-a file that is no picture | Path_Setei, dbl:Image_Path_5, pick:photo.jpe, OK, ?boxes:5 =>
-    ♪button|modal SetUp|♪button|modal FileManager|♪button|
-    E TESSELO 画像の選択が必要です|boxes slot5|/opt/p5|@/p5.png|magenta
-495 bytes | Path_Setei, set:P_Name_1=one, long:P_Name_3=495, set:Program_Path_3=,
-    set:Image_Path_3=, Coushin, ?open, ?slots => ♪button|modal SetUp|
-    E TESSELO スロット 3 の名前・プログラムのパス・画像のパスが合わせて
-    494 バイトを超えています (495 バイト)。|open SetUp|slots FFFFF
-)";
+// The file chooser's list, and what is selected in it.
+QStringList filesListed(const QWidget& chooser) {
+    const auto* files = find<QListWidget>(&chooser, "File1");
+    QStringList names;
+    for (int i = 0; i < files->count(); ++i)
+        names << files->item(i)->text();
+    return names;
+}
+QStringList filesSelected(const QWidget& chooser) {
+    QStringList names;
+    for (const QListWidgetItem* item : find<QListWidget>(&chooser, "File1")->selectedItems())
+        names << item->text();
+    return names;
+}
 
-// The rows of one family: a row a line, going on in indented lines, "name | layout | options |
-// steps => log", where "layout | options" may be left out for "PPPPP | 0,-1".
-void table(const QString& family) {
-    for (const char* column : {"layout", "options", "steps", "log"})
-        QTest::addColumn<QString>(column);
-    QString rows =
-        QString::fromUtf8(Rows).section("\n# " + family, 1, 1).section("\n#", 0, 0).trimmed();
-    for (const QString& row : rows.replace(QRegularExpression(u"\n +"_s), " ").split('\n').mid(1)) {
-        QStringList f = row.section("=>", 0, 0).trimmed().split(" | ");
-        if (f.size() == 2)
-            f.insert(1, "PPPPP"), f.insert(2, "0,-1");
-        if (f[0].startsWith(QSysInfo::productType() == "windows" ? "Linux: " : "Windows: "))
-            continue;
-        QTest::newRow(qPrintable(f[0]))
-            << f[1] << f[2] << f[3] << row.section("=>", 1).trimmed().replace("| ", "|");
+// A window's controls' texts, a label's marked when it is cut off, and its title.
+QStringList texts(const QWidget& window) {
+    QStringList seen;
+    for (const QWidget* c : window.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        const QString text = c->property("text").toString();
+        const bool cut =
+            qobject_cast<const QLabel*>(c) && c->fontMetrics().horizontalAdvance(text) > c->width();
+        seen << text + (cut ? " (cut off)" : "");
     }
+    return seen << window.windowTitle();
+}
+
+void click(const QWidget& window, const QString& button) {
+    QTest::mouseClick(find<QPushButton>(&window, button), Qt::LeftButton);
+}
+void key(QWidget& window, Qt::Key pressed) {
+    QTest::keyClick(window.focusWidget(), pressed);
+}
+void focus(const QWidget& window, const QString& control) {
+    find<QWidget>(&window, control)->setFocus();
+}
+// Fills an editor box, as typing or the chooser would.
+void fill(const QWidget& editor, const QString& box, const QString& text) {
+    if (auto* lines = editor.findChild<QPlainTextEdit*>(box))
+        lines->setPlainText(text);
+    else
+        find<QLineEdit>(&editor, box)->setText(text);
+}
+// A slot's boxes in the editor: name, program, picture path, preview.
+QStringList boxes(const QWidget& editor, int slot) {
+    const QString n = QString::number(slot);
+    return {find<QLineEdit>(&editor, "P_Name_" + n)->text(),
+            find<QPlainTextEdit>(&editor, "Program_Path_" + n)->toPlainText(),
+            find<QLineEdit>(&editor, "Image_Path_" + n)->text(),
+            colourOf(editor, "Load_Image_" + n)};
+}
+// Clicks a file in the chooser's list.
+void pick(const QWidget& chooser, const QString& name) {
+    auto* files = find<QListWidget>(&chooser, "File1");
+    const QList<QListWidgetItem*> found = files->findItems(name, Qt::MatchExactly);
+    QCOMPARE(found.size(), 1);
+    QTest::mouseClick(files->viewport(), Qt::LeftButton, {},
+                      files->visualItemRect(found[0]).center());
+}
+// A file in the chooser's folder, as the chooser names it.
+QString here(const QString& name) {
+    return QDir::toNativeSeparators(QDir::currentPath() + '/' + name);
 }
 } // namespace
 
 class TestWindows : public QObject {
     Q_OBJECT
+    // Steps taken in a modal window while it is open.
+    using Inside = std::function<void(QDialog&)>;
+    using Steps = std::function<void()>;
+
     QTemporaryDir listed_;
     std::optional<TempAppDir> dir_;
     std::optional<TestRig> rig_;
-    std::optional<Main> main_;
-    QStringList steps_, startup_;
+    std::optional<LauncherWindow> main_;
+    QStringList startup_; // the log of the launcher's start-up
+    Inside next_;         // for the next modal window
 
     QStringList& log() { return rig_->log; }
-    QString options() { return dir_->readData("DataBase.FIL").trimmed(); }
-    QString slot(int i) {
-        return textOf(main_->P_Name_L[i]) + '|' + Module1::ProgramPaths[i] + '|' +
-               colourOf(main_->Load_Image[i]);
-    }
+    QString data(const QString& name) { return dir_->dataPath(name); }
+    QString optionsFile() { return QString::fromLatin1(dir_->readData("DataBase.FIL").trimmed()); }
+    QMenu* fileMenu() { return find<QMenu>(&*main_, "File"); }
 
-    // Takes the steps in `w` while it is open: no (answers No), breakopt, swap:N and gone:N (slot
-    // N's picture file turns white, goes), stale (so says the options file), root (a file "game"
-    // in the root directory), long:BOX=LENGTH, jump:SECONDS (a wait's step), close (the launcher's,
-    // after stale), ?LOOK.
-    void act(QWidget* w) {
-        while (!steps_.isEmpty() && (w == &*main_ || w->isVisible())) {
-            const QString step = steps_.takeFirst(), verb = step.section(':', 0, 0);
-            const QString arg = step.section(':', 1), text = arg.section('=', 1);
-            QWidget* box = w->findChild<QWidget*>(arg.section('=', 0, 0));
-            auto* edit = qobject_cast<QPlainTextEdit*>(box);
-            auto* files = w->findChild<QListWidget*>("File1");
-            QFile options(dir_->dataPath("DataBase.FIL"));
-            const std::map<QString, std::function<void()>> moves{
-                {"no", [&] { rig_->messages.answer = MessageAnswer::No; }},
-                {"breakopt", [&] { options.remove() && QDir().mkdir(options.fileName()); }},
-                {"gone", [&] { QFile::remove(dir_->dataPath("p" + arg + ".png")); }},
-                {"swap",
-                 [&] { WritePicture(dir_->dataPath("p" + arg + ".png"), "png", Qt::white); }},
-                {"stale", [&] { options.open(QIODevice::WriteOnly) && options.write("stale"); }},
-                {"clear", [&] { log().clear(); }},
-                {"clock", [&] { rig_->clock.second = arg.toInt(); }},
-                {"jump", [&] { rig_->clock.step = arg.toInt(); }},
-                {"dbl", [&] { QTest::mouseDClick(edit ? edit->viewport() : box, Qt::LeftButton); }},
-                {"set",
-                 [&] { edit ? edit->setPlainText(text) : void(box->setProperty("text", text)); }},
-                {"long", [&] { box->setProperty("text", QString(text.toInt(), 'n')); }},
-                {"pick", [&] { pick(files, arg); }},
-                {"root",
-                 [&] { w->findChild<DirectoryList*>()->setPath("/"), files->addItem("game"); }},
-                {"key", [&] { QTest::keyClick(w->focusWidget(), QKeySequence(arg)[0].key()); }},
-                {"focus", [&] { box->setFocus(); }},
-                {"drive", // by its letter
-                 [&] {
-                     auto* drives = w->findChild<QComboBox*>("Drive1");
-                     drives->setCurrentIndex(drives->findText(arg + ":\\"));
-                 }},
-                {"press", // at the background's corner, or on the control named
-                 [&] {
-                     QWidget* on =
-                         arg.contains(':') ? w->findChild<QWidget*>(arg.section(':', 1)) : nullptr;
-                     const auto button = arg.startsWith("left")    ? Qt::LeftButton
-                                         : arg.startsWith("right") ? Qt::RightButton
-                                                                   : Qt::MiddleButton;
-                     QTest::mousePress(on ? on : w, button, {}, on ? QPoint() : QPoint(2, 2));
-                 }},
-                {"closebox", [&] { w->close(); }},
-                {"close", [&] { steps_.prepend("closebox"), steps_.prepend("stale"); }},
-            };
-            if (step.startsWith('?'))
-                log() << (verb.mid(1) + ' ' + look(w, verb.mid(1), arg)).trimmed();
-            else if (auto* button = w->findChild<QPushButton*>(step))
-                QTest::mouseClick(button, Qt::LeftButton);
-            else if (auto* item = w->findChild<QAction*>(step))
-                item->trigger();
-            else if (moves.count(verb))
-                moves.at(verb)();
-            else
-                QFAIL(qPrintable(step));
-            if (step == "root")
-                files->setCurrentRow(files->count() - 1);
-        }
-    }
-
-    // slots: a letter a slot, F as laid out, N its name only, E erased, - empty, x other; marks:
-    // the check marks, the stored values, the file; boxes:N: the editor's; files and path: the
-    // chooser's list and result; layout: the window's own icon, its controls' texts, its title.
-    QString look(QWidget* w, const QString& what, const QString& arg) {
-        const int n = arg.toInt();
-        const PictureBox* p = main_->Load_Image[qBound(1, n, 5)];
-        QStringList seen;
-        for (int i = 1; i <= 5 && what == "slots"; ++i) {
-            const QStringList kinds{u"slot%1|/opt/p%1|"_s.arg(i) + SlotColours[i],
-                                    u"slot%1||none"_s.arg(i), "Name||none", "||none"};
-            seen << QString("FNE-x"[kinds.contains(slot(i)) ? kinds.indexOf(slot(i)) : 4]);
-        }
-        for (const char* name : {"P_Name_", "Program_Path_", "Image_Path_"})
-            if (what == "boxes")
-                seen << textOf(w->findChild<QWidget*>(name + arg));
-        for (int i = 0; what == "files" && i < w->findChild<QListWidget*>("File1")->count(); ++i)
-            seen << w->findChild<QListWidget*>("File1")->item(i)->text();
-        if (what == "layout" && w->windowIcon().pixmap(16).toImage() != ProgramIconImage(16))
-            seen << "own icon";
-        QList<QWidget*> widgets = w->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
-        for (QWidget* c : widgets << w)
-            if (what == "layout")
-                seen << textOf(c) +
-                            (!qobject_cast<QLabel*>(c) ||
-                                     c->fontMetrics().horizontalAdvance(textOf(c)) <= c->width()
-                                 ? ""
-                                 : " (cut off)");
-        if (what == "boxes")
-            seen << colourOf(w->findChild<PictureBox*>("Load_Image_" + arg));
-        return what == "startup" ? startup_.join('|')
-               : what == "slot"  ? slot(n)
-               : what == "geometry"
-                   ? QString::asprintf("%d,%d,%d,%d", p->twipsLeft(), p->twipsTop(),
-                                       p->twipsWidth(), p->twipsHeight())
-               : what == "marks"
-                   ? QString::asprintf("%d%d %d,%d ", main_->Soft_Close_On_Off->isChecked(),
-                                       main_->Koukaon_On_Off->isChecked(), Module1::SoftClose,
-                                       Module1::SoundEffects) +
-                         options()
-               : what == "picture" ? colourOf(w->findChild<PictureBox*>(arg))
-               : what == "path"
-                   ? Module1::ChosenPath + (Module1::ChooserCancelled ? " cancelled" : "")
-               : what == "open"  ? (w->isVisible() ? w->objectName() : "none")
-               : what == "clock" ? QString::number(rig_->clock.second)
-               : what == "dir"   ? w->findChild<DirectoryList*>()->path()
-               : what == "menu"  ? (main_->File->isVisible() ? "open" : "")
-                                 : seen.join(what == "files"   ? " "
-                                             : what == "slots" ? ""
-                                                               : "|");
-    }
-
-    void pick(QListWidget* list, const QString& name) {
-        const QList<QListWidgetItem*> found = list->findItems(name, Qt::MatchExactly);
-        QVERIFY2(found.size() == 1, qPrintable(name));
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                          list->visualItemRect(found[0]).center());
-    }
-
-    void run() {
-        QFETCH(QString, layout);
-        QFETCH(QString, options);
-        Module1::Reset();
+    void open(const Start& start) {
         dir_.emplace();
         QByteArray slotFile;
-        for (int i = 1; i <= 5 && layout != "none"; ++i) {
-            const QByteArray n = QByteArray::number(i),
-                             path = dir_->dataPath("p" + n + ".png").toUtf8();
-            if (layout[i - 1] == 'P')
-                WritePicture(path, "png", Qt::GlobalColor(Qt::red + i - 1));
-            slotFile += RecordBytes("slot" + n, layout[i - 1] == 'N' ? "" : "/opt/p" + n,
-                                    layout[i - 1] == 'N' ? "" : path);
+        for (int i = 1; i <= start.layout.size(); ++i) {
+            const QString n = QString::number(i), picture = data("p" + n + ".png");
+            const bool nameOnly = start.layout[i - 1] == NameOnly;
+            if (start.layout[i - 1] == Laid)
+                WritePicture(picture, "png", Qt::GlobalColor(Qt::red + i - 1));
+            slotFile +=
+                RecordBytes("slot" + n.toUtf8(), nameOnly ? QByteArray() : "/opt/p" + n.toUtf8(),
+                            nameOnly ? QByteArray() : picture.toUtf8());
         }
-        if (layout != "none")
+        if (!start.layout.isEmpty())
             dir_->writeData("SetUp.FIL", slotFile);
-        if (options != "none")
-            dir_->writeData("DataBase.FIL", options.toLatin1() + "\r\n");
+        if (!start.options.isEmpty())
+            dir_->writeData("DataBase.FIL", start.options + "\r\n");
         rig_.emplace();
         rig_->processes.failing << "/opt/p4";
         main_.emplace(rig_->seams());
         startup_ = std::exchange(log(), {});
         // The launch cue sounds before the picture collapses.
         rig_->sound.onPlay = [this] {
-            for (int i = 1; i <= 5 && main_; ++i)
-                if (main_->Load_Image[i]->twipsHeight() != 960)
+            for (int i = 1; i <= 5; ++i)
+                if (find<PictureBox>(&*main_, "Load_Image_" + QString::number(i))->twipsHeight() !=
+                    960)
                     log() << "collapsed " + QString::number(i);
         };
-        rig_->sound.onClose = [this] { log() << "options " + this->options(); };
-        rig_->clock.onWait = [this] {
-            if (rig_->clock.waits > 1)
-                return;
-            // All input meanwhile is ignored, the close box's too.
-            log() << "waiting, options " + this->options() +
-                         (main_->slotFile().isOpen() ? ", slot file open" : "");
-            main_->Run_B_Click(1);
-            for (QAction* item : main_->findChildren<QAction*>())
-                item->trigger();
-            main_->Form_MouseDown(Qt::RightButton, {});
-            main_->close();
-            log() << (main_->File->isVisible() ? "menu" : "ignored");
-        };
-        rig_->modal.script = [this](QDialog& w) {
-            w.show();
-            QVERIFY(QTest::qWaitForWindowExposed(&w));
-            act(&w);
+        rig_->sound.onClose = [this] { log() << optionsAtClose(optionsFile()); };
+        rig_->modal.script = [this](QDialog& window) {
+            const Inside inside = std::exchange(next_, {});
+            window.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&window));
+            if (inside)
+                inside(window);
         };
         main_->show();
         QVERIFY(QTest::qWaitForWindowExposed(&*main_));
-        QFETCH(QString, steps);
-        steps_ = steps.split(", ");
-        act(&*main_);
-        QVERIFY2(steps_.isEmpty(), qPrintable(steps_.join(", ")));
-        QString seen =
-            log().join('|').replace(dir_->path() + "/Data", "@").replace(QDir::currentPath(), "~");
-        if (QSysInfo::productType() == "windows") // native paths, a drive root's "C:\\" a "//"
-            seen.replace(QDir::toNativeSeparators(QDir::currentPath()), "~").replace('\\', '/');
-        for (QString cue : {"RUN_Kidou start", "EXE_KIDOU launch", "Button_Kouka button",
-                            "Vasion_Hyouji version"})
-            seen.replace("play " + cue.section(' ', 0, 0) + ".wav", "♪" + cue.section(' ', 1));
-        QTEST(seen, "log");
+    }
+
+    void trigger(const QString& item, const Inside& inside = {}) {
+        next_ = inside;
+        find<QAction>(&*main_, item)->trigger();
+    }
+    void doubleClick(const QWidget& window, const QString& control, const Inside& inside) {
+        next_ = inside;
+        QWidget* target = find<QWidget>(&window, control);
+        auto* lines = qobject_cast<QPlainTextEdit*>(target);
+        QTest::mouseDClick(lines ? lines->viewport() : target, Qt::LeftButton);
+    }
+    // Opens the chooser with a cyan preview, as the editor would; "(cancelled)" for no answer.
+    QString choose(ChooserMode mode, const Inside& inside) {
+        CuePlayer cues(rig_->sound, data(""), [] { return true; });
+        QPixmap cyan(16, 16);
+        cyan.fill(Qt::cyan);
+        next_ = inside;
+        return ChooseFile(mode, cyan, {rig_->messages, rig_->modal, cues}, nullptr)
+            .value_or(u"(cancelled)"_s);
+    }
+
+    QStringList slotsShown() {
+        QStringList shown;
+        for (int i = 1; i <= 5; ++i)
+            shown << find<QLabel>(&*main_, "P_Name_L_" + QString::number(i))->text() + ' ' +
+                         colourOf(*main_, "Load_Image_" + QString::number(i));
+        return shown;
+    }
+    QList<int> geometry(int slot) {
+        const auto* p = find<PictureBox>(&*main_, "Load_Image_" + QString::number(slot));
+        return {p->twipsLeft(), p->twipsTop(), p->twipsWidth(), p->twipsHeight()};
+    }
+    // The two check marks and the options file: "on off (-1,0)".
+    QString options() {
+        const auto mark = [this](const char* item) {
+            return find<QAction>(&*main_, item)->isChecked() ? u"on"_s : u"off"_s;
+        };
+        return mark("Soft_Close_On_Off") + ' ' + mark("Koukaon_On_Off") + " (" + optionsFile() +
+               ')';
+    }
+    // Closes the launcher over a stale options file, which only a save replaces.
+    void closeLauncher() {
+        dir_->writeData("DataBase.FIL", "stale");
+        main_->close();
+    }
+    void breakOptionsFile() {
+        QVERIFY(QFile::remove(data("DataBase.FIL")) && QDir().mkdir(data("DataBase.FIL")));
+    }
+    // Launches slot 5 with close-after-launch on, from second `from` of a clock that moves on
+    // `step` seconds a wait; all input during the first wait must be ignored.
+    void launchAndEnd(int from, int step, int endsAt) {
+        dir_->writeData("DataBase.FIL", "stale");
+        rig_->clock.second = from, rig_->clock.step = step;
+        rig_->clock.onWait = [this] {
+            if (rig_->clock.waits > 1)
+                return;
+            log() << "waiting, options " + optionsFile();
+            click(*main_, "Run_B_1");
+            for (QAction* item : main_->findChildren<QAction*>())
+                item->trigger();
+            QTest::mousePress(&*main_, Qt::RightButton, {}, QPoint(2, 2));
+            main_->close();
+            if (fileMenu()->isVisible())
+                log() << "menu";
+        };
+        click(*main_, "Run_B_5");
+        QCOMPARE(rig_->clock.second, endsAt);
+    }
+    // Saves with slot 1 renamed and 495 bytes in the slot given: nothing may be written.
+    void saveOverfull(int slot) {
+        const QByteArray before = dir_->readData("SetUp.FIL");
+        trigger("Path_Setei", [slot](QDialog& editor) {
+            const QString n = QString::number(slot);
+            fill(editor, "P_Name_1", "one");
+            fill(editor, "P_Name_" + n, QString(495, 'n'));
+            fill(editor, "Program_Path_" + n, "");
+            fill(editor, "Image_Path_" + n, "");
+            click(editor, "Coushin");
+            QVERIFY(editor.isVisible());
+        });
+        QCOMPARE(dir_->readData("SetUp.FIL"), before);
+        QCOMPARE(slotsShown(), AsLaidOut);
+    }
+
+    void columns() {
+        QTest::addColumn<Start>("start");
+        QTest::addColumn<Steps>("steps");
+        QTest::addColumn<QStringList>("log");
+    }
+    // A row for one system only is named "Linux: ..." or "Windows: ...".
+    void row(const char* name, const Start& start, const Steps& steps, const QStringList& log) {
+        const bool windows = QSysInfo::productType() == "windows";
+        if (!QString(name).startsWith(windows ? "Linux: " : "Windows: "))
+            QTest::newRow(name) << start << steps << log;
+    }
+    void run() {
+        QFETCH(Start, start);
+        QFETCH(Steps, steps);
+        open(start);
+        steps();
+        if (!QTest::currentTestFailed())
+            QTEST(log(), "log");
     }
 
 private slots:
@@ -374,25 +344,375 @@ private slots:
     }
 
     void cleanup() {
-        main_.reset(), rig_.reset(), dir_.reset();
+        main_.reset(), rig_.reset(), dir_.reset(), next_ = {};
         QVERIFY(QApplication::topLevelWidgets().isEmpty());
     }
 
-    void startup_data() { table("startup"); }
+    // What start-up shows, and what closing saves.
+    void startup_data() {
+        columns();
+        row("first run: no slot file, sound effects off", {{}, "-1,0"},
+            [this] {
+                QCOMPARE(startup_, QStringList{Opened});
+                QCOMPARE(slotsShown(), QStringList(5, " none"));
+                QCOMPARE(options(), u"on off (-1,0)"_s);
+                closeLauncher();
+            },
+            {optionsAtClose("-1,0"), Closed});
+        row("a stored value other than -1 and 0", {.options = "0,5"},
+            [this] {
+                QCOMPARE(startup_, (QStringList{Opened, StartCue}));
+                QCOMPARE(slotsShown(), AsLaidOut);
+                QCOMPARE(options(), u"off on (0,5)"_s);
+                closeLauncher();
+            },
+            {optionsAtClose("0,5"), Closed});
+    }
     void startup() { run(); }
-    void launch_data() { table("launch"); }
+
+    // Slot 3 is empty. On the way out the launcher waits for the second after next.
+    void launch_data() {
+        columns();
+        row("an empty slot", ThirdEmpty,
+            [this] {
+                click(*main_, "Run_B_3");
+                QCOMPARE(geometry(3), (QList<int>{3480, 3360, 960, 960}));
+            },
+            {});
+        row("close-after-launch switched off, clicked twice", ThirdEmpty,
+            [this] {
+                trigger("Soft_Close_On_Off");
+                for (int round = 0; round < 2; ++round) {
+                    click(*main_, "Run_B_1");
+                    QCOMPARE(geometry(1), (QList<int>{5000, 1124, 51, 51}));
+                }
+            },
+            {ButtonCue, LaunchCue, started("/opt/p1"), "collapsed 1", LaunchCue,
+             started("/opt/p1")});
+        const QStringList launchedAndEnded{
+            LaunchCue, started("/opt/p5"),       optionsAtClose("stale"),
+            Closed,    "waiting, options -1,-1", Ended};
+        row(
+            "close-after-launch stored as 5, from second 30", {ThirdEmpty.layout, "5,-1"},
+            [this] { launchAndEnd(30, 1, 32); }, launchedAndEnded);
+        row(
+            "from second 58", ThirdEmpty, [this] { launchAndEnd(58, 1, 0); }, launchedAndEnded);
+        row(
+            "the clock jumping from 30", ThirdEmpty, [this] { launchAndEnd(30, 3, 33); },
+            launchedAndEnded);
+    }
     void launch() { run(); }
-    void menu_data() { table("menu"); }
+
+    // The option toggles and erase-all.
+    void menu_data() {
+        columns();
+        row("close-after-launch on, then sound effects off", {},
+            [this] {
+                trigger("Soft_Close_On_Off");
+                QCOMPARE(options(), u"on on (-1,-1)"_s);
+                trigger("Koukaon_On_Off");
+                QCOMPARE(options(), u"on off (-1,0)"_s);
+            },
+            {ButtonCue});
+        row("erase all", {},
+            [this] {
+                trigger("Format");
+                QCOMPARE(slotsShown(), QStringList(5, "Name none"));
+            },
+            {question(u"すべて消去しますか?"_s), info(u"消去完了。"_s)});
+        row("erase all answered No", {},
+            [this] {
+                rig_->messages.answer = MessageAnswer::No;
+                trigger("Format");
+                QCOMPARE(slotsShown(), AsLaidOut);
+            },
+            {question(u"すべて消去しますか?"_s)});
+        row("a right click on the background opens it, no other click does", {},
+            [this] {
+                QTest::mousePress(&*main_, Qt::LeftButton, {}, QPoint(2, 2));
+                QTest::mousePress(&*main_, Qt::MiddleButton, {}, QPoint(2, 2));
+                for (const char* control : {"Load_Image_1", "P_Name_L_1"})
+                    QTest::mousePress(find<QWidget>(&*main_, control), Qt::RightButton);
+                QVERIFY(!fileMenu()->isVisible());
+                QTest::mousePress(&*main_, Qt::RightButton, {}, QPoint(2, 2));
+                QVERIFY(fileMenu()->isVisible());
+            },
+            {});
+    }
     void menu() { run(); }
-    void editor_data() { table("editor"); }
+
+    // The slot editor, with the chooser picking for real.
+    void editor_data() {
+        columns();
+        row("by the path box, then the preview, left by the close box", {},
+            [this] {
+                trigger("Path_Setei", [this](QDialog& editor) {
+                    doubleClick(editor, "Image_Path_1", [](QDialog& chooser) {
+                        pick(chooser, "pic.bmp");
+                        click(chooser, "OK");
+                    });
+                    doubleClick(editor, "Load_Image_1", [](QDialog& chooser) {
+                        QCOMPARE(colourOf(chooser, "Load_Image"), u"red"_s); // the launcher's
+                        pick(chooser, "x.Jpeg");
+                        click(chooser, "Cancel");
+                    });
+                    QCOMPARE(boxes(editor, 1),
+                             (QStringList{"slot1", "/opt/p1", here("pic.bmp"), "green"}));
+                    editor.close();
+                });
+                QCOMPARE(slotsShown(), AsLaidOut);
+            },
+            {ButtonCue, modal("SetUp"), ButtonCue, modal("FileManager"), ButtonCue, ButtonCue,
+             modal("FileManager")});
+        row("the chooser left with キャンセル and its close box", {},
+            [this] {
+                trigger("Path_Setei", [this](QDialog& editor) {
+                    doubleClick(editor, "Load_Image_3", [](QDialog& c) { click(c, "Cancel"); });
+                    doubleClick(editor, "Program_Path_3", [](QDialog& c) { c.close(); });
+                    QCOMPARE(boxes(editor, 3),
+                             (QStringList{"slot3", "/opt/p3", data("p3.png"), "blue"}));
+                    click(editor, "Cancel");
+                    QVERIFY(!editor.isVisible());
+                });
+            },
+            {ButtonCue, modal("SetUp"), ButtonCue, modal("FileManager"), ButtonCue,
+             modal("FileManager")});
+        row("opened, the launcher's pictures shown; new texts with their spaces, 494 bytes", {},
+            [this] {
+                WritePicture(data("p2.png"), "png", Qt::white);
+                trigger("Path_Setei", [this](QDialog& editor) {
+                    QCOMPARE(boxes(editor, 2),
+                             (QStringList{"slot2", "/opt/p2", data("p2.png"), "green"}));
+                    QCOMPARE(boxes(editor, 5),
+                             (QStringList{"slot5", "/opt/p5", data("p5.png"), "magenta"}));
+                    fill(editor, "P_Name_2", " a b ");
+                    fill(editor, "Program_Path_2", "/opt/new tool ");
+                    fill(editor, "P_Name_3", QString(494, 'n'));
+                    fill(editor, "Program_Path_3", "");
+                    fill(editor, "Image_Path_3", "");
+                    click(editor, "Coushin");
+                    QVERIFY(editor.isVisible());
+                });
+                QCOMPARE(slotsShown(),
+                         (QStringList{"slot1 red", " a b  white", QString(494, 'n') + " none",
+                                      "slot4 cyan", "slot5 magenta"}));
+                click(*main_, "Run_B_2");
+            },
+            {ButtonCue, modal("SetUp"), info(u"更新完了。"_s), LaunchCue,
+             started("/opt/new tool ")});
+    }
     void editor() { run(); }
-    void chooser_data() { table("chooser"); }
+
+    // The file chooser, opened as the editor opens it for a slot with a cyan picture.
+    void chooser_data() {
+        columns();
+        row("pictures listed; no picture keeps the preview; keys pick but close nothing", {},
+            [this] {
+                const QString chosen = choose(ChooserMode::Picture, [](QDialog& chooser) {
+                    QCOMPARE(filesListed(chooser),
+                             (QStringList{"A.JPG", "anim.gif", "icon.ICO", "photo.jpe", "pic.bmp",
+                                          "x.Jpeg", "xjpe"}));
+                    key(chooser, Qt::Key_Tab);
+                    key(chooser, Qt::Key_Tab);
+                    QCOMPARE(filesSelected(chooser), QStringList()); // the focus marks one only
+                    for (Qt::Key k : {Qt::Key_Down, Qt::Key_Escape, Qt::Key_Return})
+                        key(chooser, k);
+                    QVERIFY(chooser.isVisible());
+                    QCOMPARE(filesSelected(chooser), QStringList{"anim.gif"});
+                    QCOMPARE(colourOf(chooser, "Load_Image"), u"cyan"_s);
+                    pick(chooser, "x.Jpeg");
+                    pick(chooser, "photo.jpe");
+                    QCOMPARE(colourOf(chooser, "Load_Image"), u"blue"_s);
+                    click(chooser, "OK");
+                });
+                QCOMPARE(chosen, here("photo.jpe"));
+            },
+            {modal("FileManager"), ButtonCue});
+        row("Linux: programs listed, no preview; O K with nothing selected, then at the root", {},
+            [this] {
+                const QString nothingSelected = choose(ChooserMode::Program, [](QDialog& chooser) {
+                    QCOMPARE(filesListed(chooser), (QStringList{"run.EXE", "tool"}));
+                    QCOMPARE(colourOf(chooser, "Load_Image"), u"hidden"_s);
+                    click(chooser, "OK");
+                });
+                QCOMPARE(nothingSelected, here(""));
+                const QString atRoot = choose(ChooserMode::Program, [](QDialog& chooser) {
+                    auto* files = find<QListWidget>(&chooser, "File1");
+                    find<DirectoryList>(&chooser, "Dir1")->setPath("/");
+                    files->addItem("game");
+                    files->setCurrentRow(files->count() - 1);
+                    click(chooser, "OK");
+                });
+                QCOMPARE(atRoot, u"//game"_s);
+            },
+            {modal("FileManager"), ButtonCue, modal("FileManager"), ButtonCue});
+        row("Windows: programs by name only, whatever their permissions", {},
+            [this] {
+                choose(ChooserMode::Program, [](QDialog& chooser) {
+                    QCOMPARE(filesListed(chooser), QStringList{"run.EXE"});
+                });
+            },
+            {modal("FileManager")});
+        row("消去 after a click, in the editor", {},
+            [this] {
+                trigger("Path_Setei", [this](QDialog& editor) {
+                    doubleClick(editor, "Image_Path_4", [](QDialog& chooser) {
+                        pick(chooser, "A.JPG");
+                        click(chooser, "Syoukyo");
+                    });
+                    QCOMPARE(boxes(editor, 4), (QStringList{"slot4", "/opt/p4", "", "none"}));
+                });
+            },
+            {ButtonCue, modal("SetUp"), ButtonCue, modal("FileManager"), ButtonCue});
+        row("Windows: back on a drive, its current folder", {},
+            [this] {
+                choose(ChooserMode::Picture, [](QDialog& chooser) {
+                    auto* drives = find<QComboBox>(&chooser, "Drive1");
+                    drives->setCurrentIndex(drives->findText("Z:\\"));
+                    drives->setCurrentIndex(drives->findText("C:\\"));
+                    QCOMPARE(find<DirectoryList>(&chooser, "Dir1")->path(), QDir::currentPath());
+                });
+            },
+            {modal("FileManager")});
+    }
     void chooser() { run(); }
-    void keys_data() { table("keys"); }
-    void keys() { run(); }
-    void version_data() { table("version"); }
+
+    // The version window.
+    void version_data() {
+        columns();
+        row("with its cue, Esc ignored, Enter closing it", {},
+            [this] {
+                trigger("Version", [](QDialog& window) {
+                    QVERIFY(window.windowIcon().pixmap(16).toImage() != ProgramIconImage(16));
+                    QCOMPARE(texts(window),
+                             (QStringList{"TESSELO Ver.1.1", "© 2026 TESSELO Project",
+                                          "動作環境　OS : Windows98/Me", "O K", "バージョン情報"}));
+                    key(window, Qt::Key_Escape);
+                    QVERIFY(window.isVisible());
+                    key(window, Qt::Key_Return);
+                    QVERIFY(!window.isVisible());
+                });
+                QVERIFY(main_->isVisible());
+            },
+            {VersionCue, modal("Version_Jouhou")});
+    }
     void version() { run(); }
-    void failures_data() { table("failures"); }
+
+    // Enter presses the focused button only, in every window; Esc presses none.
+    void keys_data() {
+        columns();
+        row("on the launcher's focused button", {},
+            [this] {
+                key(*main_, Qt::Key_Escape);
+                key(*main_, Qt::Key_Return);
+            },
+            {LaunchCue, started("/opt/p1")});
+        row("in the editor", {},
+            [this] {
+                trigger("Path_Setei", [](QDialog& editor) {
+                    key(editor, Qt::Key_Return);
+                    key(editor, Qt::Key_Escape);
+                    QVERIFY(editor.isVisible());
+                    focus(editor, "Coushin");
+                    key(editor, Qt::Key_Return);
+                });
+            },
+            {ButtonCue, modal("SetUp"), info(u"更新完了。"_s)});
+        row("in the chooser", {},
+            [this] {
+                const QString chosen = choose(ChooserMode::Picture, [](QDialog& chooser) {
+                    focus(chooser, "File1");
+                    key(chooser, Qt::Key_Return);
+                    key(chooser, Qt::Key_Escape);
+                    QVERIFY(chooser.isVisible());
+                    focus(chooser, "Cancel");
+                    key(chooser, Qt::Key_Return);
+                    QVERIFY(!chooser.isVisible());
+                });
+                QCOMPARE(chosen, u"(cancelled)"_s);
+            },
+            {modal("FileManager")});
+    }
+    void keys() { run(); }
+
+    // Start-up stops at the first failure and saves only what changed or was missing.
+    void failures_data() {
+        columns();
+        row("slot 3's picture missing", {{Laid, Laid, PictureMissing, Laid, Laid}, "0,0"},
+            [this] {
+                QCOMPARE(startup_, (QStringList{Opened, error(u"画像読込に失敗"_s)}));
+                QCOMPARE(slotsShown(),
+                         (QStringList{"slot1 red", "slot2 green", "slot3 none", " none", " none"}));
+                click(*main_, "Run_B_3");
+                QCOMPARE(options(), u"on on (0,0)"_s);
+                closeLauncher();
+            },
+            {optionsAtClose("stale"), Closed});
+        row("no options file", {.options = {}},
+            [this] {
+                QCOMPARE(startup_, (QStringList{Opened, error(u"画像読込に失敗"_s)}));
+                QCOMPARE(slotsShown(), AsLaidOut);
+                QCOMPARE(options(), u"on on ()"_s);
+                main_->close();
+            },
+            {optionsAtClose("-1,-1"), Closed});
+        row("the options cannot be saved", {},
+            [this] {
+                breakOptionsFile();
+                trigger("Soft_Close_On_Off");
+                QCOMPARE(options(), u"off on ()"_s);
+                // Once the file can be written again, the next save keeps the old value.
+                QVERIFY(QDir().rmdir(data("DataBase.FIL")));
+                trigger("Koukaon_On_Off");
+                QCOMPARE(options(), u"off off (0,0)"_s);
+                breakOptionsFile();
+                main_->close();
+            },
+            {ButtonCue, NotSaved, optionsAtClose(""), Closed, NotSaved});
+        row("the program does not start", ThirdEmpty,
+            [this] {
+                click(*main_, "Run_B_4");
+                QCOMPARE(geometry(4), (QList<int>{5000, 5084, 51, 51}));
+            },
+            {LaunchCue, started("/opt/p4"), error(u"起動エラー"_s)});
+        row("the options cannot be saved on the way out", ThirdEmpty,
+            [this] {
+                breakOptionsFile();
+                click(*main_, "Run_B_5");
+            },
+            {LaunchCue, started("/opt/p5"), optionsAtClose(""), Closed, NotSaved, Ended});
+        row("the pictures of slots 3 and 5 gone", {},
+            [this] {
+                trigger("Path_Setei", [this](QDialog& editor) {
+                    fill(editor, "Program_Path_3", "/opt/new");
+                    QFile::remove(data("p3.png"));
+                    QFile::remove(data("p5.png"));
+                    click(editor, "Coushin");
+                });
+                QCOMPARE(slotsShown(), (QStringList{"slot1 red", "slot2 green", "slot3 none",
+                                                    "slot4 cyan", "slot5 none"}));
+                click(*main_, "Run_B_3");
+            },
+            {ButtonCue, modal("SetUp"),
+             error(u"保存しましたが、スロット 3、5 の画像を読み込めませんでした。"_s), LaunchCue,
+             started("/opt/new")});
+        row("a file that is no picture", {},
+            [this] {
+                trigger("Path_Setei", [this](QDialog& editor) {
+                    doubleClick(editor, "Image_Path_5", [](QDialog& chooser) {
+                        pick(chooser, "photo.jpe");
+                        click(chooser, "OK");
+                    });
+                    QCOMPARE(boxes(editor, 5),
+                             (QStringList{"slot5", "/opt/p5", data("p5.png"), "magenta"}));
+                });
+            },
+            {ButtonCue, modal("SetUp"), ButtonCue, modal("FileManager"), ButtonCue, PictureNeeded});
+        row("495 bytes in slot 3", {}, [this] { saveOverfull(3); },
+            {ButtonCue, modal("SetUp"), tooLong(3)});
+        row("495 bytes in slot 5, checked before slots 1 to 4 are written", {},
+            [this] { saveOverfull(5); }, {ButtonCue, modal("SetUp"), tooLong(5)});
+    }
     void failures() { run(); }
 };
 
