@@ -125,7 +125,7 @@ bool measureLaunches(int runs, std::vector<double>& launchMs, std::vector<double
         QTest::mouseClick(main.findChild<QPushButton*>(QStringLiteral("Run_B_1")), Qt::LeftButton);
         const double returned = nowMs();
         const double began = readMarker(fifo);
-        if (began < 0 || !messages.shown.isEmpty())
+        if (began < 0 || !messages.texts.isEmpty())
             return false;
         launchMs.push_back(began - clicked);
         clickMs.push_back(returned - clicked);

@@ -110,7 +110,7 @@ bool measure(int runs, std::vector<double>& unseenMs, std::vector<double>& seenM
             series->push_back(ms);
         }
     }
-    return rig.messages.shown.isEmpty();
+    return rig.messages.texts.isEmpty();
 }
 
 } // namespace

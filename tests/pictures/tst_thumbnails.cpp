@@ -103,7 +103,7 @@ private slots:
         app.writeData("DataBase.FIL", "0,0\r\n");
         TestRig rig;
         const LauncherWindow main(rig.seams());
-        QCOMPARE(rig.messages.texts().join("") + main.findChild<QLabel*>("P_Name_L_2")->text() +
+        QCOMPARE(rig.messages.texts.join("") + main.findChild<QLabel*>("P_Name_L_2")->text() +
                      colour(main.findChild<PictureBox*>("Load_Image_1")->picture().toImage()),
                  loaded ? "1" + colour(shown.toImage()) : "画像読込に失敗none");
     }

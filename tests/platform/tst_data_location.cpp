@@ -62,8 +62,7 @@ private slots:
         main.findChild<QAction*>("Path_Setei")->trigger();
         QCOMPARE(main.findChild<QLabel*>("P_Name_L_1")->text(), "slot1");
         const QString reason = qt_error_string(EACCES);
-        QTEST(rig.messages.texts()
-                      .replaceInStrings(program, "<Data>")
+        QTEST(rig.messages.texts.replaceInStrings(program, "<Data>")
                       .replaceInStrings(reason, "<reason>") +
                   rig.log.filter("modal ").replaceInStrings("modal ", ""),
               "shown");

@@ -17,24 +17,14 @@
 // Logs the icon (E, I or Q), the title and the text's first line; answers questions `answer`.
 class RecordingMessageBoxes final : public MessageBoxes {
 public:
-    struct Shown {
-        MessageIcon icon;
-        QString title, text;
-    };
     MessageAnswer show(QWidget*, MessageIcon icon, const QString& title,
                        const QString& text) override {
-        shown.append({icon, title, text});
+        texts << text;
         if (log)
             *log << QString(u"IQE"[int(icon)]) + u' ' + title + u' ' + text.section(u'\n', 0, 0);
         return icon == MessageIcon::Question ? answer : MessageAnswer::Ok;
     }
-    QStringList texts() const {
-        QStringList all;
-        for (const Shown& s : shown)
-            all << s.text;
-        return all;
-    }
-    QList<Shown> shown;
+    QStringList texts;
     MessageAnswer answer = MessageAnswer::Yes;
     QStringList* log = nullptr;
 };
