@@ -5,9 +5,8 @@
 #include <QImage>
 #include <QtEndian>
 
-TempAppDir::TempAppDir(bool withDataDir) {
-    if (withDataDir)
-        QDir(dir_.path()).mkpath(QStringLiteral("Data/Sound"));
+TempAppDir::TempAppDir() {
+    QDir(dir_.path()).mkpath(QStringLiteral("Data/Sound"));
     SetAppPathForTesting(dir_.path());
     // Where Data goes when the program folder cannot be written: never the real home.
     qputenv("XDG_DATA_HOME", QFile::encodeName(dir_.filePath(QStringLiteral("user"))));

@@ -81,7 +81,7 @@ public:
 // A temporary program directory with Data and Data/Sound in it, the AppPath while it lives.
 class TempAppDir {
 public:
-    explicit TempAppDir(bool withDataDir = true);
+    TempAppDir();
     ~TempAppDir() { SetAppPathForTesting(QString()); }
     QString path() const { return dir_.path(); }
     QString dataPath(const QString& relative) const { return path() + "/Data/" + relative; }
