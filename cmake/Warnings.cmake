@@ -19,9 +19,11 @@ else()
             -fsanitize=address,undefined -fno-sanitize=vptr -fno-omit-frame-pointer
             -fno-sanitize-recover=undefined)
         target_link_options(tesselo_build_flags INTERFACE -fsanitize=address,undefined)
-        # The sanitizers' default options, compiled into every executable.
+        # The sanitizers' default options, compiled into every executable and into nothing
+        # else: a library holding them too would define them twice in a program that takes
+        # the whole library, as the layers' link checks do.
         target_sources(tesselo_build_flags INTERFACE
-            ${PROJECT_SOURCE_DIR}/cmake/SanitizerDefaults.cpp)
+            $<$<STREQUAL:$<TARGET_PROPERTY:TYPE>,EXECUTABLE>:${PROJECT_SOURCE_DIR}/cmake/SanitizerDefaults.cpp>)
         target_compile_definitions(tesselo_build_flags INTERFACE
             TESSELO_LSAN_SUPPRESSIONS="${PROJECT_SOURCE_DIR}/tests/lsan.supp")
     endif()
