@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <memory>
 
@@ -12,6 +13,12 @@ QString claimFolder();
 // What a claim's name starts with in that folder. Windows' pipe names are machine-wide, so
 // there it carries the user's name.
 QString claimPrefix();
+
+// What names `folder` in its claim, however its path is spelled: on Linux its canonical path,
+// names differing by case there; on Windows the volume's serial number and the folder's file
+// index, which neither the case of a letter nor a link changes, else its path folded to one
+// case, as Windows compares paths.
+QByteArray claimedFolderIdentity(const QString& folder);
 
 // A lock that the system releases when its process ends, however it ends: flock on a file on
 // Linux, a lock file on Windows. What the file holds means nothing, so a stray or damaged one

@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -93,4 +94,10 @@ std::unique_ptr<ClaimLock> ClaimLock::take(const QString& path, bool& held) {
     if (fd >= 0)
         ::close(fd);
     return nullptr;
+}
+
+QByteArray claimedFolderIdentity(const QString& folder) {
+    const QFileInfo info(folder);
+    const QString canonical = info.canonicalFilePath();
+    return (canonical.isEmpty() ? info.absoluteFilePath() : canonical).toUtf8();
 }

@@ -6,7 +6,6 @@
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QEventLoop>
-#include <QFileInfo>
 #include <QTimer>
 #include <utility>
 
@@ -100,11 +99,10 @@ QString DataFolderClaim::nameFor(const QString& dataFolder) {
     const QString folder = claimFolder();
     if (folder.isEmpty())
         return {};
-    const QFileInfo info(dataFolder);
-    const QString canonical = info.canonicalFilePath();
-    const QString path = canonical.isEmpty() ? info.absoluteFilePath() : canonical;
     const QString hash = QString::fromLatin1(
-        QCryptographicHash::hash(path.toUtf8(), QCryptographicHash::Sha1).toHex().left(20));
+        QCryptographicHash::hash(claimedFolderIdentity(dataFolder), QCryptographicHash::Sha1)
+            .toHex()
+            .left(20));
     return folder + u'/' + claimPrefix() + hash;
 }
 

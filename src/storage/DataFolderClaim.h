@@ -18,9 +18,9 @@ class LocalServer;
 //
 // The claim is a lock that the system releases when its process ends, however it ends (on
 // Linux flock on a file, on Windows a lock file), and a local socket beside it, both in a
-// folder only the user can reach and named after the Data folder's canonical path. What a lock
-// file holds means nothing, so a stray or damaged one never stands in the way. Nothing is
-// written into Data.
+// folder only the user can reach and named after the Data folder itself, however its path is
+// spelled (platform/ClaimLock.h). What a lock file holds means nothing, so a stray or damaged
+// one never stands in the way. Nothing is written into Data.
 //
 // A start that finds the folder held asks the holder over the socket and believes only an
 // answer from the same user. The holder answers "forward" and comes forward; "ending" when it is

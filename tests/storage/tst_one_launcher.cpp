@@ -34,6 +34,7 @@ enum class Holder { Claim, Program, Nothing };
 enum class Around {
     Nothing,
     OtherData, // the second start is on another Data folder
+    Respelled, // on the same one, spelled otherwise (in capitals on Windows)
     Ending,    // the holder is in its final wait
     Busy,      // the holder shows a message that must be answered first
     Killed,
@@ -119,6 +120,7 @@ private slots:
         const Runtime mine = Runtime::Private;
         const Holder claim = Holder::Claim, program = Holder::Program, none = Holder::Nothing;
         row("same Data", mine, claim, Nothing, "handed over token-1");
+        row("same Data spelled otherwise", mine, claim, Respelled, "handed over token-1");
         row("other Data", mine, claim, OtherData, "claimed");
         row("first in its final wait", mine, claim, Ending, "claimed");
         row("first shows a message", mine, claim, Busy, "handed over token-1");
@@ -230,7 +232,12 @@ private slots:
                                                 : "unanswered";
         } else {
             const bool other = around == Around::OtherData;
-            second.start((other ? program(b.section('/', -1)) : a) + "/tesselo");
+            const QString respelled =
+                OnWindows ? a.toUpper() : a + "/../" + QFileInfo(a).fileName();
+            second.start((other                         ? program(b.section('/', -1))
+                          : around == Around::Respelled ? respelled
+                                                        : a) +
+                         "/tesselo");
             QVERIFY(second.waitForStarted());
             const QString slotFile = (other ? b : a) + "/Data/SetUp.FIL";
             QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(slotFile) || second.state() != QProcess::Running,
