@@ -5,6 +5,7 @@
 #include "pictures/PicturesAhead.h"
 #include "platform/Clock.h"
 #include "platform/ProcessStarter.h"
+#include "platform/StartupFeedback.h"
 #include "sound/SystemSoundDevice.h"
 #include "storage/DataFileCheck.h"
 #include "storage/DataFolder.h"
@@ -19,13 +20,18 @@
 #include <QCloseEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScreen>
 
 namespace {
 const QString StartupFailure = QStringLiteral("画像読込に失敗");
 const QString NoAnswer =
     QStringLiteral("この Data フォルダーでは別の TESSELO が動いていますが、応答しません。\n%1");
+const QString WaitingForMessage =
+    QStringLiteral("この Data フォルダーでは別の TESSELO が動いていて、メッセージを表示して"
+                   "います。\nそのメッセージに答えると、その TESSELO が前に出ます。\n%1");
 
 // Slot i is drawn this far below slot 0.
 constexpr int SlotStep = 1320;
@@ -60,7 +66,25 @@ LauncherWindow::LauncherWindow(Seams seams, QWidget* parent)
     buildMenu();
     StartupMark("menu");
     claim_ = new DataFolderClaim([this](const QString& token) { bringForward(token); }, this);
-    switch (claim_->claim(dataDir_)) {
+    // While the running launcher's message waits for the user, so does this start, and says so:
+    // otherwise it would be a process that nobody sees. Closing the notice gives up.
+    std::unique_ptr<QMessageBox> notice;
+    const auto noticeShown = connect(claim_, &DataFolderClaim::waitingForHolder, this, [&] {
+        notice = std::make_unique<QMessageBox>(QMessageBox::Information, QStringLiteral("TESSELO"),
+                                               WaitingForMessage.arg(NativePath(dataDir_)),
+                                               QMessageBox::Cancel);
+        notice->setObjectName(QStringLiteral("WaitingNotice"));
+        connect(notice.get(), &QDialog::finished, claim_, &DataFolderClaim::withdraw);
+        // Above the middle of the screen, where the running launcher's message is.
+        const QRect screen = notice->screen()->availableGeometry();
+        notice->adjustSize();
+        notice->move(screen.center().x() - notice->width() / 2, screen.top() + screen.height() / 8);
+        notice->show();
+    });
+    const DataFolderClaim::Result claimed = claim_->claim(dataDir_);
+    disconnect(noticeShown);
+    notice.reset();
+    switch (claimed) {
     case DataFolderClaim::Result::Claimed:
         StartupMark("data-folder-claimed");
         load();
@@ -77,7 +101,12 @@ LauncherWindow::LauncherWindow(Seams seams, QWidget* parent)
         messages_->Error(nullptr, NoAnswer.arg(NativePath(dataDir_)));
         exitCode_ = 1;
         break;
+    case DataFolderClaim::Result::Withdrawn:
+        exitCode_ = 1;
+        break;
     }
+    // This start shows no window of its own: the desktop's busy cursor for it stops now.
+    endStartupFeedback();
     handedOver_ = true;
     ending_ = true;
     QMetaObject::invokeMethod(this, &LauncherWindow::endProgram, Qt::QueuedConnection);

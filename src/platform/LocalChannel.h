@@ -96,7 +96,10 @@ public:
                                                 const QDeadlineTimer& deadline, Outcome& outcome);
     virtual bool send(const QByteArray& bytes, const QDeadlineTimer& deadline) = 0;
     // One line of at most `max` bytes (newline included) before the deadline; empty when none.
+    // Part of a line that came in time is kept for the next call.
     virtual QByteArray readLine(qsizetype max, const QDeadlineTimer& deadline) = 0;
     // Returns when the other end has gone away, or at the deadline.
     virtual void waitForEnd(const QDeadlineTimer& deadline) = 0;
+    // Whether the other end has gone away and everything it sent has been read.
+    virtual bool ended() const = 0;
 };

@@ -12,6 +12,7 @@
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 // The longest socket path the system takes.
@@ -113,8 +114,8 @@ public:
         return ::send(fd_, bytes.constData(), size_t(bytes.size()), MSG_NOSIGNAL) == bytes.size();
     }
     QByteArray readLine(qsizetype max, const QDeadlineTimer& deadline) override {
-        QByteArray line;
-        while (!line.endsWith('\n') && line.size() < max) {
+        // What came before a deadline is kept for the next call: a line is never split.
+        while (!partial_.endsWith('\n') && partial_.size() < max) {
             pollfd p{fd_, POLLIN, 0};
             if (::poll(&p, 1, remainingMs(deadline)) <= 0)
                 return {};
@@ -122,19 +123,24 @@ public:
             const ssize_t n = ::read(fd_, &c, 1);
             if (n < 0 && (errno == EAGAIN || errno == EINTR))
                 continue;
-            if (n <= 0)
+            if (n <= 0) {
+                ended_ = true;
                 return {};
-            line.append(c);
+            }
+            partial_.append(c);
         }
-        return line;
+        return std::exchange(partial_, {});
     }
     void waitForEnd(const QDeadlineTimer& deadline) override {
         while (!readLine(16, deadline).isEmpty()) {
         }
     }
+    bool ended() const override { return ended_; }
 
 private:
     int fd_;
+    QByteArray partial_;
+    bool ended_ = false;
 };
 } // namespace
 

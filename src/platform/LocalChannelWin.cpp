@@ -69,6 +69,9 @@ public:
         if (socket.state() != QLocalSocket::UnconnectedState)
             socket.waitForDisconnected(remainingMs(deadline));
     }
+    bool ended() const override {
+        return socket.state() == QLocalSocket::UnconnectedState && !socket.bytesAvailable();
+    }
 };
 } // namespace
 

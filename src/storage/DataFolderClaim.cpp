@@ -2,7 +2,9 @@
 
 #include "platform/ClaimLock.h"
 #include "platform/LocalChannel.h"
+#include "platform/StartupFeedback.h"
 
+#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QEventLoop>
@@ -25,6 +27,12 @@ constexpr int IdleMs = 1000;
 constexpr int MaxConnections = 16;
 // Activation tokens are a few dozen bytes; anything longer is no token.
 constexpr qsizetype MaxToken = 4096;
+// A holder that shows a message says "wait" again this often until it is answered; a start
+// that has heard nothing for three times as long takes the holder for hung. Meanwhile the start
+// lets its own events run this often, so that its notice is drawn and can be closed.
+constexpr int HeartbeatMs = 500;
+constexpr int SilentHolderMs = 3 * HeartbeatMs;
+constexpr int WaitingEventsMs = 50;
 
 const QByteArray ForwardRequest = "forward ";
 const QByteArray CameForwardReply = "forward\n";
@@ -37,13 +45,10 @@ QString lockPath(const QString& name) {
     return name + QStringLiteral(".lock");
 }
 
-// The token that lets a window take the focus: Wayland's activation token, or X11's startup id.
-// One beyond any real token's length is not passed on.
+// The token that lets a window take the focus. One beyond any real token's length is not
+// passed on.
 QByteArray activationToken() {
-    QByteArray token = qgetenv("XDG_ACTIVATION_TOKEN");
-    if (token.isEmpty())
-        token = qgetenv("DESKTOP_STARTUP_ID");
-    token = token.simplified();
+    const QByteArray token = startupToken().simplified();
     return token.size() > MaxToken ? QByteArray() : token;
 }
 
@@ -54,11 +59,16 @@ void pause(int ms) {
     loop.exec();
 }
 
-// NotListening: the holder has no socket yet (it opens it once its window shows).
-enum class Answer { CameForward, Ending, NotListening, None };
+// NotListening: the holder has no socket yet (it opens it once its window shows). Gone: it
+// ended while this start waited for its message to be answered. Withdrawn: the user stopped
+// waiting.
+enum class Answer { CameForward, Ending, NotListening, None, Gone, Withdrawn };
 
-// Asks the launcher listening at `address` to come forward.
-Answer askHolder(const QString& address, const QByteArray& token, const QDeadlineTimer& deadline) {
+// Asks the launcher listening at `address` to come forward. While it shows a message that must
+// be answered first, `keepWaiting` is called every few dozen milliseconds; it returns false
+// when the user no longer wants to wait.
+Answer askHolder(const QString& address, const QByteArray& token, const QDeadlineTimer& deadline,
+                 const std::function<bool()>& keepWaiting) {
     LocalClient::Outcome outcome{};
     const auto client = LocalClient::connect(address, deadline, outcome);
     if (!client)
@@ -66,9 +76,21 @@ Answer askHolder(const QString& address, const QByteArray& token, const QDeadlin
     if (!client->send(ForwardRequest + token + '\n', deadline))
         return Answer::None;
     QByteArray reply = client->readLine(MaxReply, deadline);
-    // The holder shows a message that must be answered first; it answers after that.
-    if (reply == WaitReply)
-        reply = client->readLine(MaxReply, QDeadlineTimer(QDeadlineTimer::Forever));
+    // The holder shows a message that must be answered first; it answers after that, and
+    // keeps saying "wait" until then.
+    if (reply == WaitReply) {
+        for (QDeadlineTimer silent(SilentHolderMs); !silent.hasExpired() && !client->ended();) {
+            if (!keepWaiting())
+                return Answer::Withdrawn;
+            reply = client->readLine(MaxReply, QDeadlineTimer(WaitingEventsMs));
+            if (reply == WaitReply)
+                silent = QDeadlineTimer(SilentHolderMs);
+            else if (!reply.isEmpty())
+                break;
+        }
+        if (reply.isEmpty() && client->ended())
+            return Answer::Gone;
+    }
     if (reply == CameForwardReply)
         return Answer::CameForward;
     if (reply != EndingReply)
@@ -80,7 +102,14 @@ Answer askHolder(const QString& address, const QByteArray& token, const QDeadlin
 } // namespace
 
 DataFolderClaim::DataFolderClaim(BringForward bringForward, QObject* parent)
-    : QObject(parent), bringForward_(std::move(bringForward)) {}
+    : QObject(parent), bringForward_(std::move(bringForward)), heartbeat_(new QTimer(this)) {
+    heartbeat_->setInterval(HeartbeatMs);
+    connect(heartbeat_, &QTimer::timeout, this, [this] {
+        for (const auto& connection : std::as_const(pending_))
+            if (connection)
+                connection->send(WaitReply);
+    });
+}
 
 DataFolderClaim::~DataFolderClaim() {
     // The socket goes first, then the lock, then the connections: a start that waits for this
@@ -116,25 +145,38 @@ DataFolderClaim::Result DataFolderClaim::claim(const QString& dataFolder) {
     QDeadlineTimer deadline(SettleMs);
     const QDeadlineTimer starting(StartingMs);
     bool waitedForEnd = false;
+    bool notified = false;
+    const auto keepWaiting = [this, &notified] {
+        if (!std::exchange(notified, true))
+            emit waitingForHolder();
+        QCoreApplication::processEvents();
+        return !withdrawn_;
+    };
     for (;;) {
         bool held = false;
         lock_ = ClaimLock::take(lockPath(name_), held);
         if (lock_) {
             // A launcher whose lock file was deleted under it still runs and listens: it is
             // asked all the same. Where no socket is, there is nobody to ask.
-            if (channelMayExist(address) &&
-                askHolder(address, token, QDeadlineTimer(SettleMs)) == Answer::CameForward)
-                return Result::HandedOver;
+            const Answer answer =
+                channelMayExist(address)
+                    ? askHolder(address, token, QDeadlineTimer(SettleMs), keepWaiting)
+                    : Answer::None;
+            if (answer == Answer::CameForward || answer == Answer::Withdrawn)
+                return answer == Answer::CameForward ? Result::HandedOver : Result::Withdrawn;
             QTimer::singleShot(0, this, &DataFolderClaim::listen);
             return Result::Claimed;
         }
         if (!held)
             return Result::Claimed;
-        const Answer answer = askHolder(address, token, deadline);
+        const Answer answer = askHolder(address, token, deadline, keepWaiting);
         switch (answer) {
         case Answer::CameForward:
             return Result::HandedOver;
+        case Answer::Withdrawn:
+            return Result::Withdrawn;
         case Answer::Ending:
+        case Answer::Gone:
             // Once only: a holder that keeps saying it ends and does not is not believed.
             if (!waitedForEnd)
                 deadline = QDeadlineTimer(SettleMs);
@@ -220,6 +262,7 @@ void DataFolderClaim::request(LocalConnection* connection, const QByteArray& tok
         connection->send(WaitReply);
         pending_.append(connection);
         pendingToken_ = token;
+        heartbeat_->start();
         return;
     }
     pendingToken_ = token;
@@ -249,6 +292,7 @@ void DataFolderClaim::setBusy(bool busy) {
 void DataFolderClaim::answerPending() {
     if (busy_)
         return;
+    heartbeat_->stop();
     const auto pending = std::exchange(pending_, {});
     bool cameForward = false;
     for (const auto& connection : pending)
@@ -260,4 +304,8 @@ void DataFolderClaim::answerPending() {
 
 void DataFolderClaim::setEnding() {
     ending_ = true;
+}
+
+void DataFolderClaim::withdraw() {
+    withdrawn_ = true;
 }

@@ -11,6 +11,7 @@
 class ClaimLock;
 class LocalConnection;
 class LocalServer;
+class QTimer;
 
 // One running launcher per Data folder and user. Two launchers on one Data folder would each
 // save their own view of the options and slots over the other's, so a second start hands over
@@ -26,7 +27,10 @@ class LocalServer;
 // answer from the same user. The holder answers "forward" and comes forward; "ending" when it is
 // on its way out, and the start waits for its end; "wait" while it shows a message that must be
 // answered first, and the real answer follows. A holder that does not answer within a second
-// (stopped, hung) leaves the claim unsettled.
+// (stopped, hung) leaves the claim unsettled. While its message is up, the holder says "wait"
+// again every half second: one that falls silent for longer has hung meanwhile, and the start
+// gives up just the same. A start that waits says so (waitingForHolder()), so that it is not a
+// process that runs unseen, and the user may stop it (withdraw()).
 class DataFolderClaim final : public QObject {
     Q_OBJECT
 public:
@@ -38,6 +42,7 @@ public:
         Claimed,    // this start serves the folder (or runs unguarded where no claim can live)
         HandedOver, // the running launcher confirmed that it came forward
         Unanswered, // a running launcher holds the folder but did not answer
+        Withdrawn,  // the user stopped waiting for the running launcher's message
     };
 
     explicit DataFolderClaim(BringForward bringForward, QObject* parent = nullptr);
@@ -54,12 +59,19 @@ public:
     void setBusy(bool busy);
     // The holder is ending: later starts wait for it to end instead of bringing it forward.
     void setEnding();
+    // The user stopped waiting: claim() gives up with Withdrawn.
+    void withdraw();
 
     // The folder that holds the claims: the user's runtime folder when it is his alone, else a
     // private folder made in the temporary folder. Empty when neither can be had.
     static QString claimFolder();
     // The lock file and socket path without their suffix, or empty (exposed for tests).
     static QString nameFor(const QString& dataFolder);
+
+signals:
+    // claim() waits for a message of the running launcher to be answered, and lets events run
+    // meanwhile. Emitted once.
+    void waitingForHolder();
 
 private:
     void accept(LocalConnection* connection);
@@ -75,9 +87,11 @@ private:
     bool busy_ = false;
     bool ending_ = false;
     bool listening_ = false;
+    bool withdrawn_ = false;
     QList<QPointer<LocalConnection>> connections_;
     QList<QPointer<LocalConnection>> pending_;
     QByteArray pendingToken_;
+    QTimer* heartbeat_; // repeats "wait" to the pending starts
     std::unique_ptr<ClaimLock> lock_;
     LocalServer* server_ = nullptr;
 };
