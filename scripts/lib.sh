@@ -31,9 +31,11 @@ install_packages() {
         "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "${missing[@]}" </dev/null
 }
 
-# configure BUILD_DIR CMAKE_ARGS...: configures the build folder (relative to the checkout).
+# configure BUILD_DIR CMAKE_ARGS...: configures the build folder (relative to the checkout, or
+# absolute).
 configure() {
-    local dir=$ROOT/$1
+    local dir=$1
+    [[ $dir = /* ]] || dir=$ROOT/$dir
     shift
     say "configuring $dir"
     cmake -S "$ROOT" -B "$dir" -G Ninja "$@"
@@ -42,7 +44,8 @@ configure() {
 # build BUILD_DIR [TARGET...]: builds the given targets, or everything. Goes on past a failed
 # target so that one breakage does not hide others; fails if any target failed.
 build() {
-    local dir=$ROOT/$1 targets=()
+    local dir=$1 targets=()
+    [[ $dir = /* ]] || dir=$ROOT/$dir
     shift
     (($#)) && targets=(--target "$@")
     say "building ${*:-everything} in $dir"
