@@ -31,9 +31,11 @@ install_packages() {
         "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "${missing[@]}" </dev/null
 }
 
-# configure BUILD_DIR CMAKE_ARGS...: configures the build folder (relative to the checkout).
+# configure BUILD_DIR CMAKE_ARGS...: configures the build folder (relative to the checkout, or
+# absolute).
 configure() {
-    local dir=$ROOT/$1
+    local dir=$1
+    [[ $dir = /* ]] || dir=$ROOT/$dir
     shift
     say "configuring $dir"
     cmake -S "$ROOT" -B "$dir" -G Ninja "$@"
@@ -42,7 +44,8 @@ configure() {
 # build BUILD_DIR [TARGET...]: builds the given targets, or everything. Goes on past a failed
 # target so that one breakage does not hide others; fails if any target failed.
 build() {
-    local dir=$ROOT/$1 targets=()
+    local dir=$1 targets=()
+    [[ $dir = /* ]] || dir=$ROOT/$dir
     shift
     (($#)) && targets=(--target "$@")
     say "building ${*:-everything} in $dir"
@@ -198,20 +201,23 @@ WINE=/usr/lib/wine/wine64
 # wine_start PREFIX: on the display set, makes (12-16 s the first time) and uses a Wine prefix
 # of our own, with a
 # Japanese font and a UI font of the machine's (Wine does not look for them), no crash dialog
-# waiting for a click, and one wineserver kept running for all the programs. Its output goes to
-# /dev/null: its helpers hold on to whatever it was given, so a pipe would never end.
+# waiting for a click, text files opening in Notepad as on Windows (Wine's prefix knows
+# Notepad but not which files it opens), and one wineserver kept running for all the programs.
+# Its output goes to /dev/null: its helpers hold on to whatever it was given, so a pipe would
+# never end.
 wine_start() {
     export WINEPREFIX=$1 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml="
     mkdir -p "$WINEPREFIX"
     /usr/lib/wine/wineserver -p >/dev/null 2>&1 </dev/null
-    if [ ! -f "$WINEPREFIX/.tesselo-ready" ]; then
+    if [ ! -f "$WINEPREFIX/.tesselo-ready-2" ]; then
         "$WINE" wineboot --init >/dev/null 2>&1 </dev/null || return 1
         "$WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
             >/dev/null 2>&1 </dev/null || return 1
+        "$WINE" reg add 'HKCR\.txt' /ve /d txtfile /f >/dev/null 2>&1 </dev/null || return 1
         cp /usr/share/fonts/opentype/ipafont-gothic/ipag*.ttf \
             /usr/share/fonts/truetype/dejavu/DejaVuSans*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" ||
             return 1
-        touch "$WINEPREFIX/.tesselo-ready"
+        touch "$WINEPREFIX/.tesselo-ready-2"
     fi
     # The desktop's process, which the first program with a window would start and hand its
     # output to (a test's pipe then stays open until the wineserver ends), starts here instead.

@@ -47,6 +47,11 @@ void InstallJapaneseUi() {
     installed = true;
     QFont::insertSubstitutions(PGothic, {QStringLiteral("MS PGothic"), QStringLiteral("IPAPGothic"),
                                          QStringLiteral("IPA Pゴシック")});
+    // Captions in the Gothic face of the labels, the system's face behind it: where the
+    // system's dialog face is missing (Wine without Tahoma), Windows draws them in a serif face.
+    QFont captions = QApplication::font("QPushButton");
+    captions.setFamilies({PGothic, captions.family()});
+    QApplication::setFont(captions, "QPushButton");
     auto* translator = new QTranslator(qApp);
     if (translator->load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
                          QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))

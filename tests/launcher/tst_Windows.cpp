@@ -32,8 +32,7 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-// How a slot is laid out before the launcher starts: its picture file written or missing, or
-// only a name with neither program nor picture.
+// A slot before the launcher starts: its picture written or missing, or a name alone.
 enum SlotKind { Laid, PictureMissing, NameOnly };
 struct Start {
     QList<SlotKind> layout{Laid, Laid, Laid, Laid, Laid}; // empty: no slot file
@@ -344,8 +343,7 @@ class TestWindows : public QObject {
             QCOMPARE((child.isEmpty() ? &w : find<QWidget>(&w, child))->isVisible(), expected);
         };
     }
-    // The controls' texts, a label's marked when it is cut off, the title; the icon not the
-    // program's.
+    // The texts, labels cut off and buttons in no Gothic face marked; the icon not the program's.
     static Step looks(const QStringList& expected) {
         return [=](QWidget& w) {
             QVERIFY(w.windowIcon().pixmap(16).toImage() != ProgramIconImage(16));
@@ -354,7 +352,10 @@ class TestWindows : public QObject {
                 const QString text = c->property("text").toString();
                 const bool cut = qobject_cast<const QLabel*>(c) &&
                                  c->fontMetrics().horizontalAdvance(text) > c->width();
-                seen << text + (cut ? " (cut off)" : "");
+                const bool gothic =
+                    QFontInfo(c->font()).family().contains("Gothic", Qt::CaseInsensitive);
+                seen << text + (cut ? " (cut off)" : "") +
+                            (qobject_cast<const QPushButton*>(c) && !gothic ? " (not Gothic)" : "");
             }
             QCOMPARE(seen << w.windowTitle(), expected);
         };
