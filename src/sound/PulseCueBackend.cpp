@@ -78,6 +78,7 @@ public:
         if (!cue.name.isEmpty()) {
             ++asked_;
             pending_ = cue.state == Cue::Stored ? nullptr : &cue;
+            pendingAgain_ = false;
             if (!pending_)
                 start(cue, false);
         }
@@ -116,6 +117,7 @@ private:
         pa_context_unref(context_);
         started_.clear();
         pending_ = nullptr;
+        pendingAgain_ = false;
         sounding_ = PA_INVALID_INDEX;
     }
 
