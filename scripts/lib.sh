@@ -139,7 +139,9 @@ sound_server_installed() {
 sound_server_start() {
     local server=$1 pipe=$2.pipe bus log=${SOUND_SERVER_LOG:-/dev/null}
     local out="sink_name=out rate=44100 channels=1 format=s16le file=$pipe"
-    unset PULSE_SERVER
+    # Nothing of the desktop's own session: its servers, its configuration.
+    unset PULSE_SERVER PULSE_RUNTIME_PATH PIPEWIRE_REMOTE PIPEWIRE_RUNTIME_DIR XDG_CONFIG_HOME \
+        XDG_STATE_HOME XDG_DATA_HOME
     mkdir -p -m 700 "$XDG_RUNTIME_DIR" || return 1
     SOUND_SERVER_PIDS=
     if [ "$server" = pulseaudio ]; then
