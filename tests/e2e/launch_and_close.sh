@@ -34,7 +34,7 @@ start() { # starts the launcher with the options $1 once the output sleeps; sets
 }
 run() { xdotool mousemove --window "$wid" 116 100 click 1; } # slot 1's button
 start 0,-1
-run && mark && run && sleep 0.15 && run && sleep 0.25
+run && mark && run && sleep 0.15 && run && sleep 0.1
 (($(pactl list sink-inputs short | wc -l) == 1)) || fail "a new cue does not cut off the one sounding"
 window_close "$wid" && process_wait_exit "$PROGRAM_PID" 5 && PROGRAM_PID= || fail "no clean close"
 start -1,-1
