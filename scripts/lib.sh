@@ -179,6 +179,12 @@ sound_asleep() {
     within_5s eval "pactl list sinks short | grep -q ${1:+-v} SUSPENDED"
 }
 
+# sound_woke FILE OFFSET: waits at most 5 s for the output to write past OFFSET in FILE, the file
+# sound_server_start writes: it writes nothing while it sleeps. However briefly it woke.
+sound_woke() {
+    within_5s eval "((\$(stat -c %s '$1') > $2))"
+}
+
 # sound_heard FILE OFFSET...: for each stretch of FILE (16-bit mono) between two byte offsets,
 # how many samples from its first sound to its last, on one line.
 sound_heard() {

@@ -24,12 +24,12 @@ sound_server_start "$SERVER" "$WORK/heard" || fail "no sound server with an outp
 marks=() # where each stretch of the test begins in what was heard, in bytes
 mark() { sound_asleep || fail "the output stays awake"; marks+=($(($(stat -c %s "$WORK/heard") / 2 * 2))); }
 mark && pactl upload-sample "$app/Data/Sound/EXE_KIDOU.wav" reference &&
-    pactl play-sample reference && sound_asleep awake || fail "no reference"
+    pactl play-sample reference && sound_woke "$WORK/heard" "${marks[-1]}" || fail "no reference"
 xvfb_start || exit 1
 start() { # starts the launcher with the options $1 once the output sleeps; sets wid
     printf -- "$1\r\n" >"$options" && mark
     (cd / && QT_QPA_PLATFORM=xcb exec "$app/tesselo") >"$WORK/log" 2>&1 & PROGRAM_PID=$!
-    wid=$(launcher_window_wait "$PROGRAM_PID") && sound_asleep awake && mark ||
+    wid=$(launcher_window_wait "$PROGRAM_PID") && sound_woke "$WORK/heard" "${marks[-1]}" && mark ||
         fail "no launcher, or no start-up cue"
 }
 run() { xdotool mousemove --window "$wid" 116 100 click 1; } # slot 1's button
