@@ -40,6 +40,17 @@ constexpr pa_channel_position_t Speakers[]{PA_CHANNEL_POSITION_FRONT_LEFT,
                                            PA_CHANNEL_POSITION_TOP_REAR_CENTER,
                                            PA_CHANNEL_POSITION_TOP_REAR_RIGHT};
 
+// PipeWire now and then drops the first cycle of its graph (1024 frames at 48 kHz, 21 ms, by
+// default) of a sample that wakes its output: the start of the cue. Each cue starts after 25 ms
+// of silence instead, which the ear does not tell from the click that asked for it.
+QByteArray leadingSilence(const pa_sample_spec& spec) {
+    const char silent = spec.format == PA_SAMPLE_U8     ? '\x80'
+                        : spec.format == PA_SAMPLE_ULAW ? '\xff'
+                        : spec.format == PA_SAMPLE_ALAW ? '\xd5'
+                                                        : '\0';
+    return QByteArray(qsizetype(pa_usec_to_bytes(25'000, &spec)), silent);
+}
+
 // Each cue is uploaded once into the server's sample cache, and the server plays it from
 // there on its own. A stream that this program fed would be at the mercy of its event loop
 // and of the output waking from suspension (the first 50 ms were heard, then nothing); a
@@ -158,6 +169,8 @@ private:
                        QCryptographicHash::hash(file, QCryptographicHash::Sha1).toHex().left(24);
             if (!pa_sample_spec_valid(&cue.spec) || !pa_channel_map_compatible(&cue.map, &cue.spec))
                 cue.name.clear();
+            else
+                cue.frames.prepend(leadingSilence(cue.spec));
         }
         upload(cue);
         return cue;
