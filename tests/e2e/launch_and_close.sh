@@ -1,18 +1,17 @@
 #!/usr/bin/env bash
-# The built program on a virtual display and a sound server of its own, $1: pulseaudio or
-# pipewire (scripts/lib.sh), whose output suspends after 1 s of silence, as desktops do, and
-# hands the test every sample it plays. Slot 1's button (a program whose name has a space)
-# plays the launch cue, heard whole like the same file as a sample that the server's own tool
-# plays from its cache: when the output sleeps, right after another cue (a third click cuts off
-# the second), and, close-after-launch on, when the launcher saves its options and ends with
-# exit code 0 one to two seconds after the launch while the program runs on. Run by root, it
-# runs as an ordinary user. Skipped (77) only without Xvfb or the server's packages.
+# The built program on a virtual display, heard through a sound server of its own ($1: pulseaudio
+# or pipewire, scripts/lib.sh) whose output suspends after 1 s of silence and hands the test every
+# sample it plays. Slot 1's button (a program whose name has a space) plays the launch cue as whole
+# as pactl plays the file from the server's cache: after a pause, right after another cue (a third
+# click cuts off the second), and, close-after-launch on, as the launcher saves its options and
+# ends with exit code 0 one to two seconds after the launch while the program runs on. Run by
+# root, it runs as an ordinary user; skipped (77) only without Xvfb or the server's packages.
 set -u
 source "$(dirname "$0")/../../scripts/lib.sh"
 SERVER=${1:-pulseaudio}
 command -v Xvfb >/dev/null && sound_server_installed "$SERVER" || exit 77
 ((EUID == 0)) && { rerun_as_ordinary_user "$0" "$SERVER"; exit; }
-WORK=$(mktemp -d) PROGRAM_PID= SOUND_SERVER_PIDS=
+WORK=$(mktemp -d) PROGRAM_PID= SOUND_SERVER_PIDS= marks=() # marks: where each stretch of heard begins
 app=$WORK/app program="$WORK/my prog" options="$WORK/app/Data/DataBase.FIL"
 trap 'kill $PROGRAM_PID $(cat "$program.ran" 2>/dev/null); sound_server_stop; xvfb_stop; rm -rf $WORK' EXIT
 fail() { echo "FAIL ($SERVER): $*" >&2; cat "$WORK/log" >&2 2>/dev/null; exit 1; }
@@ -21,7 +20,6 @@ printf '#!/bin/sh\necho $$ >>"$0.ran"\nexec sleep 60\n' >"$program" && chmod +x 
 printf "\5\0Slot1\\x$(printf %02x ${#program})\0%s\0\0" "$program" >"$app/Data/SetUp.FIL"
 export HOME=$WORK XDG_RUNTIME_DIR=$WORK/run SOUND_SERVER_LOG=$WORK/server.log
 sound_server_start "$SERVER" "$WORK/heard" || fail "no sound server with an output that suspends"
-marks=() # where each stretch of the test begins in what was heard, in bytes
 mark() { sound_asleep || fail "the output stays awake"; marks+=($(($(stat -c %s "$WORK/heard") / 2 * 2))); }
 mark && pactl upload-sample "$app/Data/Sound/EXE_KIDOU.wav" reference &&
     pactl play-sample reference && sound_woke "$WORK/heard" "${marks[-1]}" || fail "no reference"
@@ -43,10 +41,9 @@ process_wait_exit "$PROGRAM_PID" 5 && ((EXIT_CODE == 0)) && PROGRAM_PID= || fail
 kill -0 "$(tail -n 1 "$program.ran")" || fail "the program did not start or did not outlive the launcher"
 cmp -s "$options" <(printf -- '-1,-1\r\n') || fail "the options file holds other bytes"
 mark
-# How long each stretch sounded, from its first sound to its last: the reference, a start-up cue,
-# the launch cue after a pause, the second and third, a start-up cue, the last launch cue. Those
-# after a pause are at most 20 ms shorter than the reference, which PipeWire now and then cuts by
-# 21 ms itself; the third cue sounds to its end, 0.1 s or more after the second began.
+# How long each stretch sounded: the reference, a start-up cue, the launch cue after a pause, the
+# second and third, a start-up cue, the last launch cue. Those after a pause are at most 20 ms
+# shorter than the reference (which PipeWire may cut by 21 ms); the third sounds to its end.
 read -r reference _ paused quick _ closing more < <(sound_heard "$WORK/heard" "${marks[@]}")
 whole() { ((${1:-0} - reference < 1103 && reference - ${1:-0} < 882)); }
 ((reference > 0)) && [ -z "${more:-}" ] && whole "$paused" && whole "$closing" &&
