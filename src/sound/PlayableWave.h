@@ -4,17 +4,23 @@
 #include <QString>
 #include <optional>
 
-// The sound of a plain PCM wave file: its format and its sample frames.
+// How the samples of a wave are stored.
+enum class WaveEncoding { Unsigned8, Signed16, Signed24, Signed32, Float32, MuLaw, ALaw };
+
+// The sound of a wave file: its format and its sample frames, little-endian as stored.
 struct Wave {
+    WaveEncoding encoding = WaveEncoding::Signed16;
     quint16 channels = 0;
     quint32 rate = 0;
-    quint16 bits = 0; // 8 (unsigned) or 16 (signed, little-endian)
+    quint32 channelMask = 0; // the speakers of an extensible wave, 0 when it names none
+    quint16 frameBytes = 0;
     QByteArray frames;
 };
 
-// The sound in `path` if it is a regular file holding a complete, plain PCM wave (8- or 16-bit,
-// evenly sized chunks, fmt before data, the data wholly present); nothing otherwise. A cut-off
-// or foreign file stays silent rather than sounding as noise or half a cue.
+// The sound in `path` if it is a regular file holding a complete wave in a format that the
+// sound servers play (integer PCM of 8 to 32 bits, 32-bit float, mu-law, A-law, plain or
+// extensible; fmt before data, the data wholly present); nothing otherwise. A cut-off or
+// foreign file stays silent rather than sounding as noise or half a cue.
 std::optional<Wave> ReadPlayableWave(const QString& path);
 
 inline bool IsPlayableWave(const QString& path) {
