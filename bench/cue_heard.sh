@@ -8,7 +8,7 @@
 #            second, and the stretch heard is 0.15 s of the second and the whole third.
 # Each is compared with a reference that takes the same path: the same file uploaded into the
 # server's cache with `pactl upload-sample` and played with `pactl play-sample`, in the same
-# condition. The truth is what the server writes to its output, a pipe sink (scripts/lib.sh); a
+# condition. The truth is what the server writes to its output, a pipe sink (tests/e2e/sound_servers.sh); a
 # recording of the output's monitor that does not keep it awake (tesselo_record) is taken at the
 # same time, and the table says what such a recording loses against the truth.
 #
@@ -19,6 +19,7 @@
 # Run by root, it runs as an ordinary user. Takes about 17 minutes for 20 runs.
 set -uo pipefail
 source "$(dirname "$0")/../scripts/lib.sh"
+source "$ROOT/tests/e2e/sound_servers.sh"
 # print_tables RESULTS WAVE: the tables of the measurements in RESULTS of the cue file WAVE.
 print_tables() {
     local results=$1 whole runs condition server expect
@@ -80,8 +81,9 @@ RUNS=${1:-20}
 : "${TESSELO_EXE:=$BUILD/bin/tesselo}" "${TESSELO_XCLOSE:=$BUILD/tests/e2e/tesselo_xclose}"
 : "${TESSELO_RECORD:=$BUILD/bench/tesselo_record}"
 if ((EUID == 0)); then
-    work=$(mktemp -d) && mkdir -p "$work/bench" "$work/scripts" && copy_program "$work/app" &&
-        cp "$0" "$work/bench/" && cp "$ROOT/scripts/lib.sh" "$work/scripts/" &&
+    work=$(mktemp -d) && mkdir -p "$work/bench" "$work/scripts" "$work/tests/e2e" &&
+        copy_program "$work/app" && cp "$0" "$work/bench/" && cp "$ROOT/scripts/lib.sh" "$work/scripts/" &&
+        cp "$ROOT/tests/e2e/sound_servers.sh" "$work/tests/e2e/" &&
         cp "$TESSELO_XCLOSE" "$TESSELO_RECORD" "$work/" && chown -R "$(ordinary_user)": "$work" &&
         as_ordinary_user env TESSELO_EXE="$work/app/tesselo" TESSELO_XCLOSE="$work/tesselo_xclose" \
             TESSELO_RECORD="$work/tesselo_record" bash "$work/bench/cue_heard.sh" "$RUNS"

@@ -10,7 +10,7 @@ PACKAGES=(
     cmake ninja-build g++ clang clang-format libclang-rt-14-dev
     qt6-base-dev libpulse-dev qt6-translations-l10n fonts-ipafont-gothic
     libxcb1-dev pkg-config libglib2.0-dev
-    xvfb xdotool x11-apps imagemagick
+    xvfb xdotool x11-apps x11-utils imagemagick
     pulseaudio pulseaudio-utils dbus-daemon pipewire pipewire-pulse wireplumber
     dpkg-dev desktop-file-utils file
     g++-mingw-w64-x86-64-posix ccache wine wine64 fonts-dejavu-core zip
@@ -62,56 +62,8 @@ ensure_sound_server() {
     pulseaudio --daemonize=yes --exit-idle-time=-1 --disallow-exit -n \
         --load=module-null-sink --load=module-native-protocol-unix \
         --log-target=stderr >/dev/null 2>&1 || true
-    local tries=0
-    until pactl info >/dev/null 2>&1; do
-        ((tries++ > 40)) && { echo "no sound server; the cues stay silent" >&2; return 0; }
-        sleep 0.05
-    done
+    within_5s pactl info || echo "no sound server; the cues stay silent" >&2
 }
-
-# The ordinary user that the cue scenario and its measurement run as when root starts them.
-ORDINARY_USER=tesselo-ci
-
-# Makes ORDINARY_USER when missing and prints the name.
-ordinary_user() {
-    id -u $ORDINARY_USER >/dev/null 2>&1 ||
-        useradd --system --user-group --no-create-home --shell /usr/sbin/nologin $ORDINARY_USER ||
-        return 1
-    echo $ORDINARY_USER
-}
-
-# as_ordinary_user COMMAND...: runs the command as ORDINARY_USER.
-as_ordinary_user() {
-    setpriv --reuid="$(ordinary_user)" --regid=$ORDINARY_USER --init-groups "$@"
-}
-
-# copy_program DIR: copies the program folder of $TESSELO_EXE (the program, its modules and its
-# Data) into the folder DIR.
-copy_program() {
-    mkdir -p "$1" && cp -R "$TESSELO_EXE" "$(dirname "$TESSELO_EXE")"/{*.so,Data} "$1/"
-}
-
-# rerun_as_ordinary_user SCRIPT ARGS...: as root, runs the script (bash) again as ORDINARY_USER
-# on copies that the user owns, of the program folder of $TESSELO_EXE, of $TESSELO_XCLOSE, of
-# the script where it lies in the checkout and of this file, with the variables naming the
-# copies; the user cannot reach root's folders. Returns the script's exit code.
-rerun_as_ordinary_user() {
-    local script work rc=1
-    script=$(realpath --relative-to="$ROOT" "$1")
-    shift
-    work=$(mktemp -d)
-    mkdir -p "$work/scripts" "$work/$(dirname "$script")" && copy_program "$work/app" &&
-        cp "$ROOT/$script" "$work/$script" && cp "$ROOT/scripts/lib.sh" "$work/scripts/" &&
-        cp "$TESSELO_XCLOSE" "$work/" && chown -R "$(ordinary_user)": "$work" &&
-        as_ordinary_user env TESSELO_EXE="$work/app/${TESSELO_EXE##*/}" \
-            TESSELO_XCLOSE="$work/${TESSELO_XCLOSE##*/}" bash "$work/$script" "$@"
-    rc=$?
-    rm -rf "$work"
-    return $rc
-}
-
-# Sound servers of a user's own for the cue scenario and its measurement, in the runtime folder
-# $XDG_RUNTIME_DIR, with HOME set to a scratch folder.
 
 # within_5s COMMAND...: runs the command until it succeeds, for at most 5 s.
 within_5s() {
@@ -122,84 +74,16 @@ within_5s() {
     done
 }
 
-# The sound server's packages are installed: PulseAudio, or PipeWire with its PulseAudio server,
-# WirePlumber and a session bus.
-sound_server_installed() {
-    case $1 in
-    pulseaudio) command -v pulseaudio && command -v pactl ;;
-    pipewire) command -v pipewire && command -v pipewire-pulse && command -v wireplumber &&
-        command -v dbus-daemon && command -v pactl ;;
-    *) false ;;
-    esac >/dev/null
+# The ordinary user that tests run the program as when root runs them. ordinary_user makes it
+# when missing and prints its name; as_ordinary_user runs a command as it.
+ORDINARY_USER=tesselo-ci
+ordinary_user() {
+    id -u $ORDINARY_USER >/dev/null 2>&1 ||
+        useradd --system --user-group --no-create-home --shell /usr/sbin/nologin $ORDINARY_USER ||
+        return 1
+    echo $ORDINARY_USER
 }
-
-# sound_server_start pulseaudio|pipewire FILE: starts the server with one output, "out", that
-# writes every sample it plays (44.1 kHz, 16-bit, mono) through a pipe into FILE, the truth of
-# what a user hears, and that suspends after 1 s of silence, as desktops' outputs do (PipeWire's
-# session manager, WirePlumber, after 5 s unless the output says otherwise). PipeWire gets a
-# session bus of its own, as WirePlumber ends without one. Sets SOUND_SERVER_PIDS; the server's
-# messages go to $SOUND_SERVER_LOG. Fails, saying why, if the output does not come up asleep.
-sound_server_start() {
-    local server=$1 pipe=$2.pipe bus log=${SOUND_SERVER_LOG:-/dev/null}
-    local out="sink_name=out rate=44100 channels=1 format=s16le file=$pipe"
-    # Nothing of the desktop's own session: its servers, its configuration.
-    unset PULSE_SERVER PULSE_RUNTIME_PATH PIPEWIRE_REMOTE PIPEWIRE_RUNTIME_DIR XDG_CONFIG_HOME \
-        XDG_STATE_HOME XDG_DATA_HOME
-    mkdir -p -m 700 "$XDG_RUNTIME_DIR" || return 1
-    SOUND_SERVER_PIDS=
-    if [ "$server" = pulseaudio ]; then
-        pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no \
-            --load=module-native-protocol-unix --load="module-suspend-on-idle timeout=1" \
-            --load="module-pipe-sink $out use_system_clock_for_timing=yes" >"$log" 2>&1 &
-        SOUND_SERVER_PIDS=$!
-    else
-        { read -r bus && read -r SOUND_SERVER_PIDS; } < <(dbus-daemon --session --fork \
-            --print-address=1 --print-pid=1) || { echo "no session bus" >&2; return 1; }
-        export DBUS_SESSION_BUS_ADDRESS=$bus
-        pipewire >"$log" 2>&1 &
-        SOUND_SERVER_PIDS+=" $!"
-        within_5s test -S "$XDG_RUNTIME_DIR/pipewire-0" || { echo "PipeWire did not start" >&2; return 1; }
-        wireplumber >>"$log" 2>&1 &
-        SOUND_SERVER_PIDS+=" $!"
-        pipewire-pulse >>"$log" 2>&1 &
-        SOUND_SERVER_PIDS+=" $!"
-        within_5s pactl info || { echo "pipewire-pulse does not answer" >&2; return 1; }
-        pactl load-module module-pipe-sink "$out" \
-            sink_properties=session.suspend-timeout-seconds=1 >/dev/null || return 1
-    fi
-    within_5s test -p "$pipe" && { cat "$pipe" >"$2" & SOUND_SERVER_PIDS+=" $!"; } && sound_asleep ||
-        { echo "$server gave no output that suspends:" >&2; tail "$log" >&2; return 1; }
-}
-
-# Ends the server that sound_server_start started.
-sound_server_stop() {
-    kill $SOUND_SERVER_PIDS 2>/dev/null
-    SOUND_SERVER_PIDS=
-}
-
-# Waits at most 5 s for the output to be suspended, or with "awake", to be playing.
-sound_asleep() {
-    within_5s eval "pactl list sinks short | grep -q ${1:+-v} SUSPENDED"
-}
-
-# sound_woke FILE OFFSET: waits at most 5 s for the output to write past OFFSET in FILE, the file
-# sound_server_start writes: it writes nothing while it sleeps. However briefly it woke.
-sound_woke() {
-    within_5s eval "((\$(stat -c %s '$1') > $2))"
-}
-
-# sound_heard FILE OFFSET...: for each stretch of FILE (16-bit mono) between two byte offsets,
-# how many samples from its first sound to its last, on one line.
-sound_heard() {
-    local file=$1 from to
-    shift
-    for ((from = 1, to = 2; to <= $#; from++, to++)); do
-        tail -c +$((${!from} + 1)) "$file" | head -c $((${!to} - ${!from})) | od -An -v -td2 -w2 |
-            awk '($1 >= 64 || $1 <= -64) { if (!first) first = NR; last = NR }
-                END { printf "%d ", last - first }'
-    done
-    echo
-}
+as_ordinary_user() { setpriv --reuid="$(ordinary_user)" --regid=$ORDINARY_USER --init-groups "$@"; }
 
 # Display helpers for the run, the benchmark and the end-to-end test. The virtual display runs no
 # window manager, so nothing decorates or moves the windows; a window is closed the way a close

@@ -1,6 +1,7 @@
 #include "platform/StartupFeedback.h"
 
 #include <QtGlobal>
+#include <cstdlib>
 #include <cstring>
 #include <xcb/xcb.h>
 
@@ -45,7 +46,8 @@ void endStartupFeedback() {
             xcb_send_event(connection, 0, root, XCB_EVENT_MASK_PROPERTY_CHANGE,
                            reinterpret_cast<const char*>(&event));
         }
-        xcb_flush(connection);
+        // A round trip: the server has taken the messages before the connection closes.
+        std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
     }
     xcb_disconnect(connection);
 }

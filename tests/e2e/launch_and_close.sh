@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # The built program on a virtual display, heard through a sound server of its own ($1: pulseaudio
-# or pipewire, scripts/lib.sh) whose output suspends after 1 s of silence and hands the test every
+# or pipewire, sound_servers.sh) whose output suspends after 1 s of silence and hands the test every
 # sample it plays. Slot 1's button (a program whose name has a space) plays the launch cue as whole
-# as pactl plays the file from the server's cache: after a pause, right after another cue (a third
-# click cuts off the second), and, close-after-launch on, as the launcher saves its options and
-# ends with exit code 0 one to two seconds after the launch while the program runs on. Run by
-# root, it runs as an ordinary user; skipped (77) only without Xvfb or the server's packages.
+# as pactl plays it from the server's cache: after a pause, right after another cue (a third cuts
+# off the second), and, close-after-launch on, as the launcher saves its options and ends with exit
+# code 0 while the program runs on. A second start hands over and ends the desktop's busy cursor.
+# Run by root, it runs as an ordinary user; skipped (77) only without Xvfb or the server.
 set -u
 source "$(dirname "$0")/../../scripts/lib.sh"
+source "$(dirname "$0")/sound_servers.sh"
 SERVER=${1:-pulseaudio}
 command -v Xvfb >/dev/null && sound_server_installed "$SERVER" || exit 77
 ((EUID == 0)) && { rerun_as_ordinary_user "$0" "$SERVER"; exit; }
@@ -34,6 +35,9 @@ run() { xdotool mousemove --window "$wid" 116 100 click 1; } # slot 1's button
 start 0,-1
 run && mark && run && sleep 0.15 && run && sleep 0.1
 (($(pactl list sink-inputs short | wc -l) == 1)) || fail "a new cue does not cut off the one sounding"
+stdbuf -oL xev -root -event property >"$WORK/xev" & sleep 0.3 # a second start ends its busy cursor
+DESKTOP_STARTUP_ID=two_TIME1 QT_QPA_PLATFORM=xcb "$app/tesselo" && sleep 0.2 && kill $! &&
+    grep -q _NET_STARTUP_INFO_BEGIN "$WORK/xev" || fail "a second start leaves the busy cursor on"
 window_close "$wid" && process_wait_exit "$PROGRAM_PID" 5 && PROGRAM_PID= || fail "no clean close"
 start -1,-1
 run

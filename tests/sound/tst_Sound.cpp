@@ -6,7 +6,6 @@
 #include "sound/ServerSoundDevice.h"
 
 #include <QDeadlineTimer>
-#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QLibrary>
 #include <QProcess>
@@ -95,12 +94,11 @@ private slots:
             device.prepare(CueDir + name);
         QCoreApplication::processEvents();
         QVERIFY(!mapped("tesselo_sound") && !mapped("libpulse"));
-        QElapsedTimer loading;
-        loading.start();
+        const QDeadlineTimer loading(100);
         device.play(CueDir + Cues[0]);
         QCoreApplication::processEvents();
         device.play(CueDir + Cues[1]);
-        QVERIFY2(loading.elapsed() < 100, qPrintable(QString::number(loading.elapsed())));
+        QVERIFY2(!loading.hasExpired(), "the first cue waits for the audio system");
         QVERIFY(mapped("libpulse"));
     }
 
@@ -113,8 +111,7 @@ private slots:
         QTest::newRow("mu-law") << riffWave(7, 1, 8, 8000) << u"uLaw 1ch 8000Hz"_s;
         QTest::newRow("A-law, odd") << riffWave(6, 1, 8, 8001) << u"aLaw 1ch 8000Hz"_s;
         QTest::newRow("8 channels") << riffWave(1, 8, 16, 8000) << u"s16le 8ch 8000Hz"_s;
-        QTest::newRow("extensible 24 in 32") << riffWave(1, 6, 32, 8000, 0x3f) << u"s32le 6ch"_s;
-        QTest::newRow("extensible 7.1") << riffWave(3, 8, 32, 8000, 0x63f) << u"float32le 8ch"_s;
+        QTest::newRow("extensible 7.1") << riffWave(1, 8, 32, 8000, 0x63f) << u"s32le 8ch"_s;
         QTest::newRow("64-bit float") << riffWave(3, 1, 64, 800) << u"u8 1ch 8000Hz"_s;
         QTest::newRow("foreign subformat") << riffWave(0x55, 1, 16, 800, 4) << u"u8 1ch 8000Hz"_s;
     }

@@ -33,14 +33,13 @@ enum class Holder { Claim, Program, Nothing };
 // What happens to the holder or around it before the second start.
 enum class Around {
     Nothing,
-    OtherData, // the second start is on another Data folder
-    Respelled, // on the same one, spelled otherwise (in capitals on Windows)
-    Ending,    // the holder is in its final wait
-    Busy,      // the holder shows a message that must be answered first, for 2.5 s
-    // The holder shows a message at start-up, and while the second start waits for it...
-    BusyThenStopped,
-    BusyThenKilled,
-    BusyWithdrawn, // ...the user closes the second start's notice
+    OtherData,       // the second start is on another Data folder
+    Respelled,       // on the same one, spelled otherwise (in capitals on Windows)
+    Ending,          // the holder is in its final wait
+    Busy,            // the holder shows a message that must be answered first, for 2.5 s
+    BusyThenStopped, // the holder shows a message at start-up, then stops
+    BusyThenKilled,  // ... then is killed
+    BusyWithdrawn,   // ... and the user closes the second start's notice
     Killed,
     Stopped,
     LockDeleted,
@@ -65,34 +64,21 @@ int connectTo(const QString& path) {
     const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
     return ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) ? -1 : fd;
 }
-void closeFd(int fd) {
-    ::close(fd);
-}
+const auto closeFd = [](int fd) { ::close(fd); };
 // Whether the other end has closed the connection.
-bool closedByPeer(int fd) {
-    char byte;
-    return ::recv(fd, &byte, 1, MSG_DONTWAIT) == 0;
-}
-bool makeFifo(const QString& path) {
-    return ::mkfifo(QFile::encodeName(path), 0600) == 0;
-}
+const auto closedByPeer = [](int fd) { return ::recv(fd, &fd, 1, MSG_DONTWAIT) == 0; };
+const auto makeFifo = [](const QString& path) { return !::mkfifo(QFile::encodeName(path), 0600); };
 void sendSignal(QProcess& process, int number) {
     if (process.processId())
         ::kill(pid_t(process.processId()), number);
 }
 #else
 constexpr int SIGSTOP = 0, SIGCONT = 0;
-int connectTo(const QString&) {
-    return -1;
-}
-void closeFd(int) {}
-bool closedByPeer(int) {
-    return true;
-}
-bool makeFifo(const QString&) {
-    return false;
-}
-void sendSignal(QProcess&, int) {}
+const auto connectTo = [](const QString&) { return -1; };
+const auto closeFd = [](int) {};
+const auto closedByPeer = [](int) { return true; };
+const auto makeFifo = [](const QString&) { return false; };
+const auto sendSignal = [](QProcess&, int) {};
 #endif
 } // namespace
 
@@ -194,9 +180,7 @@ private slots:
             setrlimit(RLIMIT_NOFILE, &few);
         });
 #endif
-        const bool messageUp =
-            QList{Around::BusyThenStopped, Around::BusyThenKilled, Around::BusyWithdrawn}.contains(
-                around);
+        const bool messageUp = around >= Around::BusyThenStopped && around <= Around::BusyWithdrawn;
         // Options that cannot be read: the holder says so at start-up, and waits for the user.
         QVERIFY(!messageUp || (QFile::remove(a + "/Data/DataBase.FIL") &&
                                QDir().mkpath(a + "/Data/DataBase.FIL")));
@@ -216,8 +200,7 @@ private slots:
         if (around == Around::Busy) // nothing comes forward before the message is answered
             QTimer::singleShot(2500, claim.get(), [&] { claim->setBusy(false); });
         if (around == Around::Killed)
-            process.kill();
-        QVERIFY(around != Around::Killed || process.waitForFinished());
+            QVERIFY((process.kill(), process.waitForFinished()));
         if (around == Around::Stopped)
             sendSignal(process, SIGSTOP);
         if (around == Around::LockDeleted)
