@@ -54,10 +54,8 @@ void InstallJapaneseUi() {
     // Tahoma and draws a serif face), so they take the Gothic face of the labels. A name it does
     // not list, like Linux's "Sans Serif", fontconfig resolves to the face the user chose.
     QFont captions = QApplication::font("QPushButton");
-    const bool standIn =
-        QFontDatabase::hasFamily(captions.family()) &&
-        QFontInfo(captions).family().compare(captions.family(), Qt::CaseInsensitive) != 0;
-    if (standIn) {
+    if (QFontDatabase::hasFamily(captions.family()) &&
+        QFontInfo(captions).family().compare(captions.family(), Qt::CaseInsensitive) != 0) {
         captions.setFamilies({PGothic, captions.family()});
         QApplication::setFont(captions, "QPushButton");
     }
