@@ -1,6 +1,8 @@
 #include "widgets/Look.h"
 
 #include <QApplication>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QKeyEvent>
 #include <QLibraryInfo>
 #include <QPainter>
@@ -47,11 +49,16 @@ void InstallJapaneseUi() {
     installed = true;
     QFont::insertSubstitutions(PGothic, {QStringLiteral("MS PGothic"), QStringLiteral("IPAPGothic"),
                                          QStringLiteral("IPA Pゴシック")});
-    // Captions in the Gothic face of the labels, the system's face behind it: where the
-    // system's dialog face is missing (Wine without Tahoma), Windows draws them in a serif face.
+    // Captions are in the system's face, unless it is missing: a face the font database lists
+    // but draws as another is a name standing in for it (Wine lists MS Shell Dlg without its
+    // Tahoma and draws a serif face), so they take the Gothic face of the labels. A name it does
+    // not list, like Linux's "Sans Serif", fontconfig resolves to the face the user chose.
     QFont captions = QApplication::font("QPushButton");
-    captions.setFamilies({PGothic, captions.family()});
-    QApplication::setFont(captions, "QPushButton");
+    if (QFontDatabase::hasFamily(captions.family()) &&
+        QFontInfo(captions).family().compare(captions.family(), Qt::CaseInsensitive) != 0) {
+        captions.setFamilies({PGothic, captions.family()});
+        QApplication::setFont(captions, "QPushButton");
+    }
     auto* translator = new QTranslator(qApp);
     if (translator->load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
                          QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
