@@ -111,7 +111,7 @@ private slots:
         QTest::newRow("mu-law") << riffWave(7, 1, 8, 8000) << u"uLaw 1ch 8000Hz"_s;
         QTest::newRow("A-law, odd") << riffWave(6, 1, 8, 8001) << u"aLaw 1ch 8000Hz"_s;
         QTest::newRow("8 channels") << riffWave(1, 8, 16, 8000) << u"s16le 8ch 8000Hz"_s;
-        QTest::newRow("extensible 7.1") << riffWave(1, 8, 32, 8000, 0x63f) << u"s32le 8ch"_s;
+        QTest::newRow("extensible 7.1") << riffWave(3, 8, 32, 8000, 0x63f) << u"float32le 8ch"_s;
         QTest::newRow("64-bit float") << riffWave(3, 1, 64, 800) << u"u8 1ch 8000Hz"_s;
         QTest::newRow("foreign subformat") << riffWave(0x55, 1, 16, 800, 4) << u"u8 1ch 8000Hz"_s;
     }
