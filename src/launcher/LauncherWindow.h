@@ -5,6 +5,8 @@
 // Before anything else the launcher claims its Data folder (storage/DataFolderClaim.h). When
 // another launcher already runs on it, that one is asked to come forward, and this one loads
 // nothing, shows nothing and ends; when that one does not answer, this one says so and ends.
+// While that one shows a message that must be answered first, this one shows a notice that it
+// waits for it (closing the notice gives up).
 //
 // Start-up (load(), run by the constructor before the window is shown): open the sound device,
 // open the slot file, show slots 1 to 5 (name, picture, program), load the options into the
