@@ -1,8 +1,8 @@
 #include "widgets/Look.h"
 
+#include "widgets/CaptionFace.h"
+
 #include <QApplication>
-#include <QFontDatabase>
-#include <QFontInfo>
 #include <QKeyEvent>
 #include <QLibraryInfo>
 #include <QPainter>
@@ -49,16 +49,7 @@ void InstallJapaneseUi() {
     installed = true;
     QFont::insertSubstitutions(PGothic, {QStringLiteral("MS PGothic"), QStringLiteral("IPAPGothic"),
                                          QStringLiteral("IPA Pゴシック")});
-    // Captions are in the system's face, unless it is missing: a face the font database lists
-    // but draws as another is a name standing in for it (Wine lists MS Shell Dlg without its
-    // Tahoma and draws a serif face), so they take the Gothic face of the labels. A name it does
-    // not list, like Linux's "Sans Serif", fontconfig resolves to the face the user chose.
-    QFont captions = QApplication::font("QPushButton");
-    if (QFontDatabase::hasFamily(captions.family()) &&
-        QFontInfo(captions).family().compare(captions.family(), Qt::CaseInsensitive) != 0) {
-        captions.setFamilies({PGothic, captions.family()});
-        QApplication::setFont(captions, "QPushButton");
-    }
+    KeepCaptionFaceDrawable(PGothic);
     auto* translator = new QTranslator(qApp);
     if (translator->load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
                          QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
